@@ -1,0 +1,20 @@
+# Two entry points: `make run` builds and starts setup.exe under Wine; `make test` builds
+# and runs every test under Wine. Both install what they need first (as root on Debian).
+BUILD_DIR ?= build
+export BUILD_DIR
+
+.PHONY: run test build clean
+
+run:
+	scripts/run.sh
+
+test:
+	scripts/test.sh
+
+build:
+	scripts/install-deps.sh
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	cmake --build $(BUILD_DIR) -j
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,154 @@
+// Registry key stack over the "A" registry functions; every result is exactly TRUE or FALSE.
+#include "tregist.h"
+#include "tstr.h"
+
+static const int APP_KEY_PATH_SIZE = 100;
+static const int TREE_NAME_SIZE = 100;
+
+TRegist::TRegist(HKEY top) : topKey(top), openCount(0)
+{
+}
+
+TRegist::~TRegist()
+{
+    CloseAll();
+}
+
+void TRegist::CloseAll()
+{
+    while (openCount > 0)
+        CloseKey();
+}
+
+void TRegist::SetTopKey(HKEY top)
+{
+    CloseAll();
+    topKey = top;
+}
+
+BOOL TRegist::OpenAppKey(const char *maker, const char *app)
+{
+    CloseAll();
+    topKey = HKEY_CURRENT_USER;
+    char path[APP_KEY_PATH_SIZE];
+    BOOL fits = (app && app[0]) ? BoundedFormat(path, sizeof(path), "software\\%s\\%s", maker, app)
+                                : BoundedFormat(path, sizeof(path), "software\\%s", maker);
+    if (!fits)
+        return FALSE;
+    return OpenKey(path, TRUE);
+}
+
+BOOL TRegist::OpenKey(const char *name, BOOL create)
+{
+    HKEY parentKey = openCount ? CurrentKey() : topKey;
+    if (openCount >= REGIST_MAX_KEYS)
+        return FALSE;
+    LONG status;
+    if (create) {
+        DWORD disposition;
+        status = ::RegCreateKeyExA(parentKey, name, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                   NULL, &openKeys[openCount], &disposition);
+    } else {
+        status = ::RegOpenKeyExA(parentKey, name, 0, KEY_ALL_ACCESS, &openKeys[openCount]);
+    }
+    if (status != ERROR_SUCCESS)
+        return FALSE;
+    openCount++;
+    return TRUE;
+}
+
+BOOL TRegist::CloseKey()
+{
+    if (openCount == 0)
+        return FALSE;
+    ::RegCloseKey(openKeys[--openCount]);
+    return TRUE;
+}
+
+BOOL TRegist::GetString(const char *name, char *buf, int size)
+{
+    if (openCount == 0 || !buf || size <= 0)
+        return FALSE;
+    DWORD type = REG_SZ;
+    DWORD len = size;
+    if (::RegQueryValueExA(CurrentKey(), name, NULL, &type, (BYTE *)buf, &len) != ERROR_SUCCESS) {
+        LONG fallbackLen = size;
+        if (::RegQueryValueA(CurrentKey(), name, buf, &fallbackLen) != ERROR_SUCCESS)
+            return FALSE;
+        len = fallbackLen;
+    }
+    // data stored without a terminator get one; data that leave no room for it do not fit
+    if (len > 0 && len <= (DWORD)size && buf[len - 1] == 0)
+        return TRUE;
+    if (len < (DWORD)size) {
+        buf[len] = 0;
+        return TRUE;
+    }
+    buf[0] = 0;
+    return FALSE;
+}
+
+BOOL TRegist::SetString(const char *name, const char *text)
+{
+    if (openCount == 0)
+        return FALSE;
+    return ::RegSetValueExA(CurrentKey(), name, 0, REG_SZ, (const BYTE *)text,
+                            lstrlenA(text) + 1) == ERROR_SUCCESS;
+}
+
+BOOL TRegist::DeleteKey(const char *name)
+{
+    if (openCount == 0)
+        return FALSE;
+    return ::RegDeleteKeyA(CurrentKey(), name) == ERROR_SUCCESS;
+}
+
+BOOL TRegist::DeleteValue(const char *name)
+{
+    if (openCount == 0)
+        return FALSE;
+    return ::RegDeleteValueA(CurrentKey(), name) == ERROR_SUCCESS;
+}
+
+BOOL TRegist::EnumKey(int index, char *buf, int size)
+{
+    if (openCount == 0)
+        return FALSE;
+    DWORD len = size;
+    return ::RegEnumKeyExA(CurrentKey(), index, buf, &len, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+}
+
+BOOL TRegist::EnumValue(int index, char *buf, int size, DWORD *type)
+{
+    if (openCount == 0)
+        return FALSE;
+    DWORD len = size;
+    return ::RegEnumValueA(CurrentKey(), index, buf, &len, NULL, type, NULL, NULL) == ERROR_SUCCESS;
+}
+
+BOOL TRegist::DeleteTree(const char *name)
+{
+    BOOL result = TRUE;
+    char child[TREE_NAME_SIZE];
+
+    if (name && !OpenKey(name, FALSE))
+        return FALSE;
+
+    // each pass removes the subkey it found, so the index stays 0
+    while (EnumKey(0, child, sizeof(child))) {
+        result = DeleteTree(child);
+        if (!result)
+            break;
+    }
+
+    if (name) {
+        CloseKey();
+        return (DeleteKey(name) && result) ? TRUE : FALSE;
+    }
+
+    while (EnumValue(0, child, sizeof(child))) {
+        if (!DeleteValue(child))
+            return FALSE;
+    }
+    return result;
+}

@@ -1,0 +1,90 @@
+// Path functions; a trail byte equal to '\' is never taken for a separator.
+#include "paths.h"
+#include "tstr.h"
+
+#include <string.h>
+
+static const int FULL_PATH_SIZE = 1024;
+
+// Does dir end in a backslash that is a character of its own?
+static BOOL EndsInSeparator(const char *dir, size_t len)
+{
+    if (dir[len - 1] != '\\')
+        return FALSE;
+    if (len >= 2 && !::IsDBCSLeadByte((BYTE)dir[len - 2]))
+        return TRUE;
+    // the byte before may be a lead byte or a trail byte: walk the characters from the start
+    const char *last = dir;
+    for (const char *p = dir; *p; p++) {
+        last = p;
+        if (::IsDBCSLeadByte((BYTE)*p) && p[1])
+            p++;
+    }
+    return last == dir + len - 1;
+}
+
+BOOL JoinPath(char *out, const char *dir, const char *name)
+{
+    size_t len = strlen(dir);
+    if (len == 0)
+        return BoundedCopy(out, MAX_PATH, name);
+    const char *separator = EndsInSeparator(dir, len) ? "" : "\\";
+    return BoundedFormat(out, MAX_PATH, "%s%s%s", dir, separator, name);
+}
+
+BOOL ParentDirOf(const char *path, char *out)
+{
+    char full[FULL_PATH_SIZE];
+    char *filePart = NULL;
+    DWORD len = ::GetFullPathNameA(path, sizeof(full), full, &filePart);
+    if (len == 0 || len >= sizeof(full) || !filePart || !*filePart) {
+        if (path != out)
+            BoundedCopy(out, MAX_PATH, path);
+        return FALSE;
+    }
+    if (filePart - full > 3 || full[1] != ':')
+        filePart[-1] = 0;  // C:\dir\file -> C:\dir, \\server\share\file -> \\server\share
+    else
+        filePart[0] = 0;   // C:\file -> C:\ keeps the root's separator
+    if (!BoundedCopy(out, MAX_PATH, full))
+        return FALSE;
+    return TRUE;
+}
+
+UINT DriveTypeOfPath(const char *path)
+{
+    if (!path)
+        return ::GetDriveTypeA(NULL);
+    if (path[0] == '\\' && path[1] == '\\')
+        return DRIVE_REMOTE;
+
+    // only the root matters, so a path cut to the buffer keeps its answer
+    char root[MAX_PATH];
+    lstrcpynA(root, path, sizeof(root));
+    size_t len = strlen(root);
+    for (int guard = 0; guard < MAX_PATH; guard++) {
+        ParentDirOf(root, root);
+        size_t now = strlen(root);
+        if (now == len)
+            break;
+        len = now;
+    }
+    return ::GetDriveTypeA(root);
+}
+
+static signed char UpperAscii(char c)
+{
+    return (signed char)((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
+}
+
+int StrNCaseCmp(const char *a, const char *b, int n)
+{
+    for (int i = 0; i < n; i++) {
+        signed char ca = UpperAscii(a[i]), cb = UpperAscii(b[i]);
+        if (ca != cb)
+            return ca > cb ? 1 : -1;
+        if (ca == 0)
+            return 0;
+    }
+    return 0;
+}

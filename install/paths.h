@@ -1,0 +1,21 @@
+// Path functions for ANSI paths that may hold double-byte (GBK) characters.
+// Every output buffer holds MAX_PATH bytes; a result that does not fit is a failure.
+#ifndef PATHS_H
+#define PATHS_H
+
+#include <windows.h>
+
+// out = dir + separator when needed + name. On overflow out is "" and FALSE is returned.
+BOOL JoinPath(char *out, const char *dir, const char *name);
+
+// out = the folder that holds path (path and out may be the same buffer). FALSE when out
+// got path unchanged (unresolvable, no file part), or "" when even that does not fit.
+BOOL ParentDirOf(const char *path, char *out);
+
+// GetDriveTypeA of the root of path; UNC paths are remote without asking the system.
+UINT DriveTypeOfPath(const char *path);
+
+// Compares at most n bytes with ASCII letters folded to upper case; 0 means equal.
+int StrNCaseCmp(const char *a, const char *b, int n);
+
+#endif

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test program under Wine on a virtual display.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+
+scripts/install-deps.sh || exit 1
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null || exit 1
+cmake --build "$build" -j"$(nproc)" || exit 1
+
+. scripts/wine-env.sh "$build"
+cd "$build" && ctest --output-on-failure --timeout 600 "$@"
