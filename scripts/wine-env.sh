@@ -33,15 +33,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
 fi
-# N: is a network drive of the prefix (a folder of the build tree), for the remote-drive cases.
-if [ ! -L "$WINEPREFIX/dosdevices/n:" ]; then
+# Settings of the scratch prefix, made once: N: is a network drive (a folder of the build
+# tree) for the remote-drive cases, and Wine draws its own window frames, as there is no
+# window manager on the virtual display (a managed window costs seconds at every hide).
+if [ ! -f "$WINEPREFIX/.qwill-prefix" ]; then
   mkdir -p "$wine_env_build/netshare"
   ln -sfn "$wine_env_build/netshare" "$WINEPREFIX/dosdevices/n:"
-  wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f </dev/null >/dev/null 2>&1
-  # Wine draws its own window frames: there is no window manager on the virtual display
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  wineserver -k </dev/null >/dev/null 2>&1
-  wineserver -w </dev/null >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f </dev/null >/dev/null 2>&1 &&
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 &&
+  wineserver -w </dev/null >/dev/null 2>&1 &&
+  touch "$WINEPREFIX/.qwill-prefix"
 fi
 wineserver -p </dev/null >/dev/null 2>&1
 wine wineboot </dev/null >/dev/null 2>&1
