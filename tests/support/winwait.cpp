@@ -54,3 +54,35 @@ const char *ProgramFolder()
     }
     return folder;
 }
+
+namespace {
+struct WindowSearch {
+    DWORD processId;
+    const char *className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND wnd, LPARAM param)
+{
+    WindowSearch *search = (WindowSearch *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid != search->processId)
+        return TRUE;
+    char cls[256] = "";
+    GetClassNameA(wnd, cls, sizeof(cls));
+    if (search->className && _stricmp(cls, search->className) != 0)
+        return TRUE;
+    if (strcmp(cls, "IME") == 0)
+        return TRUE;
+    search->found = wnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND TopWindowOfProcess(DWORD processId, const char *className)
+{
+    WindowSearch search = {processId, className, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}

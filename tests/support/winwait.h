@@ -17,4 +17,8 @@ void PumpPending();
 // Folder of this test program, with a trailing backslash.
 const char *ProgramFolder();
 
+
+
+// The first top-level window of the process (of that class, when className is given).
+HWND TopWindowOfProcess(DWORD processId, const char *className = NULL);
 #endif

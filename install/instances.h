@@ -1,0 +1,19 @@
+// Closing the messenger's running windows before anything is changed.
+#ifndef INSTANCES_H
+#define INSTANCES_H
+
+#include <windows.h>
+
+class TWin;
+
+// Class-name prefix of the messenger's top-level windows.
+extern const char MESSENGER_CLASS_PREFIX[];
+
+// How long a messenger window may take to handle WM_CLOSE before it counts as hung.
+const UINT CLOSE_TIMEOUT_MS = 3000;
+
+// Asks once (box owned by owner) and sends WM_CLOSE to every messenger window.
+// FALSE when the user cancelled; TRUE when there was nothing to close or it was asked to.
+BOOL CloseRunningInstances(TWin *owner);
+
+#endif

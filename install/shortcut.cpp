@@ -1,0 +1,117 @@
+// Shortcut files: create, read, delete with notification, purge the messenger's links.
+#include "shortcut.h"
+#include "paths.h"
+#include "tstr.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <string.h>
+
+const char MESSENGER_EXE[] = "qwill.exe";
+
+// The link object and its file interface, released together.
+class TShellLink {
+public:
+    TShellLink() : link(NULL), file(NULL)
+    {
+        if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         (void **)&link)))
+            link->QueryInterface(IID_IPersistFile, (void **)&file);
+    }
+    ~TShellLink()
+    {
+        if (file)
+            file->Release();
+        if (link)
+            link->Release();
+    }
+    BOOL Ready() const { return file != NULL; }
+
+    IShellLinkA *link;
+    IPersistFile *file;
+};
+
+static BOOL ToWide(const char *path, WCHAR *wide)
+{
+    return ::MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) != 0;
+}
+
+static void NotifyFolderChanged(const char *path)
+{
+    char folder[MAX_PATH];
+    ParentDirOf(path, folder);
+    ::SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, folder, NULL);
+}
+
+BOOL CreateShortcut(const char *target, const char *linkPath, const char *args)
+{
+    TShellLink shell;
+    if (!shell.Ready())
+        return FALSE;
+    char workDir[MAX_PATH];
+    ParentDirOf(target, workDir);
+    shell.link->SetPath(target);
+    shell.link->SetArguments(args);
+    shell.link->SetWorkingDirectory(workDir);
+
+    WCHAR wide[MAX_PATH];
+    if (!ToWide(linkPath, wide) || FAILED(shell.file->Save(wide, TRUE)))
+        return FALSE;
+    NotifyFolderChanged(linkPath);
+    return TRUE;
+}
+
+BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut)
+{
+    TShellLink shell;
+    WCHAR wide[MAX_PATH];
+    if (!shell.Ready() || !ToWide(linkPath, wide) || FAILED(shell.file->Load(wide, STGM_READ)))
+        return FALSE;
+    if (FAILED(shell.link->GetPath(targetOut, MAX_PATH, NULL, SLGP_SHORTPATH)))
+        return FALSE;
+    shell.link->GetArguments(argsOut, MAX_PATH);
+    return TRUE;
+}
+
+BOOL DeleteAndNotify(const char *path)
+{
+    if (::DeleteFileA(path) != 1)
+        return FALSE;
+    NotifyFolderChanged(path);
+    return TRUE;
+}
+
+static BOOL StartsMessenger(const char *target, const char *args)
+{
+    const int nameLen = sizeof(MESSENGER_EXE) - 1;
+    int len = (int)strlen(target);
+    return args[0] == 0 && len > nameLen && StrNCaseCmp(target + len - nameLen, MESSENGER_EXE, nameLen) == 0;
+}
+
+BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut)
+{
+    char folder[MAX_PATH], pattern[MAX_PATH];
+    if (!BoundedCopy(folder, sizeof(folder), folderIn) ||
+        !BoundedFormat(pattern, sizeof(pattern), "%s\\*.*", folder))
+        return FALSE;
+
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA(pattern, &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return FALSE;
+
+    BOOL result = FALSE;
+    do {
+        char entry[MAX_PATH], target[MAX_PATH] = "", args[MAX_PATH] = "";
+        // an entry whose path does not fit is skipped, never cut into another name
+        if (!BoundedFormat(entry, sizeof(entry), "%s\\%s", folder, found.cFileName))
+            continue;
+        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args))
+            continue;
+        result = ::DeleteFileA(entry);
+        if (foundLinkOut)
+            BoundedCopy(foundLinkOut, MAX_PATH, entry);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return result;
+}

@@ -1,0 +1,24 @@
+// Shortcut (.lnk) files through the shell's link object.
+#ifndef SHORTCUT_H
+#define SHORTCUT_H
+
+#include <windows.h>
+
+// The messenger's executable name.
+extern const char MESSENGER_EXE[];
+
+// Writes linkPath, a shortcut that starts target with args in target's folder.
+BOOL CreateShortcut(const char *target, const char *linkPath, const char *args);
+
+// Reads linkPath: its target in short form and its arguments (MAX_PATH bytes each).
+BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut);
+
+// Deletes path and tells the shell that its folder changed. TRUE only when deleted.
+BOOL DeleteAndNotify(const char *path);
+
+// Deletes every shortcut in folder that starts the messenger without arguments.
+// foundLinkOut (MAX_PATH bytes, may be null, may be folder itself) receives the last one's
+// path. Returns the result of the last delete; FALSE when none was found.
+BOOL PurgeProgramLinks(const char *folder, char *foundLinkOut);
+
+#endif

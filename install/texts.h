@@ -1,0 +1,25 @@
+// Every text the setup program shows or writes, in one place. The source is UTF-8; the
+// compiler stores the literals as GBK, the program's code page.
+#ifndef TEXTS_H
+#define TEXTS_H
+
+// Message boxes
+#define TEXT_CLOSE_MESSENGER "卸载程序即将关闭Qwill, 是否继续?"
+#define TEXT_CANNOT_CREATE_DIR "无法建立目录!"
+#define TEXT_NOTICE "提示"
+#define TEXT_START_NOW "确定要开始吗?"
+#define TEXT_INSTALL "安装"
+#define TEXT_UNINSTALL "卸载"
+#define TEXT_CANNOT_CREATE_FILE "无法建立文件!"
+#define TEXT_INSTALL_DONE "安装完成!\r\n\r\n是否立即启动Qwill?"
+#define TEXT_UNINSTALL_DONE "卸载完成!\r\n"
+#define TEXT_OLD_WINDOWS "本装载程序只能运行于用户命令窗口\r\n"
+
+// Main dialog and folder browser
+#define TEXT_PORT_SUFFIX " (PortNo = %d)"
+#define TEXT_CHOOSE_INSTALL_DIR "选择安装目录"
+#define TEXT_PRODUCT_NAME "Qwill简体中文版"
+#define TEXT_NEW_FOLDER "新建目录"
+#define TEXT_DELETE "删除"
+
+#endif

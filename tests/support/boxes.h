@@ -1,0 +1,40 @@
+// Message boxes in tests: a recording owner, and an answerer for real message-box windows.
+#ifndef BOXES_H
+#define BOXES_H
+
+#include "twin.h"
+
+#include <string>
+#include <vector>
+
+struct BoxSeen {
+    std::string text;
+    std::string caption;
+    UINT style;  // as asked (recording owner) or as seen: MB_OKCANCEL/MB_OK and MB_ICONINFORMATION
+};
+
+// A window object whose MessageBox records what it was asked and answers from a script
+// (IDOK when the script runs out).
+class TBoxOwner : public TWin {
+public:
+    std::vector<BoxSeen> boxes;
+    std::vector<int> answers;
+    int MessageBox(const char *text, const char *caption, UINT style) override;
+};
+
+// While it lives, every real message box of this thread is read and answered from the
+// script (IDOK when it runs out) as soon as it is activated.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(std::vector<int> answers = {});
+    ~BoxAnswerer();
+    std::vector<BoxSeen> boxes;
+    std::vector<int> answers;
+private:
+    HHOOK hook;
+};
+
+// Reads a message-box window: its text, caption and what its buttons and icon show.
+BoxSeen ReadBox(HWND box);
+
+#endif
