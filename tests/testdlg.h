@@ -7,6 +7,7 @@
 #define IDC_TEST_EDIT1 510
 #define IDC_TEST_EDIT2 511
 #define IDC_TEST_EDIT3 512
+#define IDD_TEST_PROC 502
 #define IDD_TEST_MISSING 599
 
 #endif

@@ -40,7 +40,7 @@ BoxSeen ReadBox(HWND box)
     return seen;
 }
 
-int TBoxOwner::MessageBox(const char *text, const char *caption, UINT style)
+int BoxScript::Answer(const char *text, const char *caption, UINT style)
 {
     boxes.push_back({text, caption, style});
     if (answers.empty())

@@ -13,13 +13,23 @@ struct BoxSeen {
     UINT style;  // as asked (recording owner) or as seen: MB_OKCANCEL/MB_OK and MB_ICONINFORMATION
 };
 
-// A window object whose MessageBox records what it was asked and answers from a script
-// (IDOK when the script runs out).
-class TBoxOwner : public TWin {
-public:
+// Records each box asked for and answers from a script (IDOK when the script runs out).
+struct BoxScript {
     std::vector<BoxSeen> boxes;
     std::vector<int> answers;
-    int MessageBox(const char *text, const char *caption, UINT style) override;
+    int Answer(const char *text, const char *caption, UINT style);
+};
+
+// A window object whose MessageBox is a BoxScript.
+class TBoxOwner : public TWin {
+public:
+    BoxScript script;
+    std::vector<BoxSeen> &boxes = script.boxes;
+    std::vector<int> &answers = script.answers;
+    int MessageBox(const char *text, const char *caption, UINT style) override
+    {
+        return script.Answer(text, caption, style);
+    }
 };
 
 // While it lives, every real message box of this thread is read and answered from the

@@ -14,26 +14,34 @@ bool MakeFolders(const std::string &path)
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void RemoveTree(const std::string &path)
+// Wide and with the \\?\ prefix, so that paths longer than MAX_PATH go too.
+static void RemoveTreeW(const std::wstring &path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            std::string full = path + "\\" + name;
+            std::wstring full = path + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
+                RemoveTreeW(full);
             } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
             }
-        } while (FindNextFileA(find, &found));
+        } while (FindNextFileW(find, &found));
         FindClose(find);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+void RemoveTree(const std::string &path)
+{
+    WCHAR wide[MAX_PATH * 4];
+    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 4))
+        RemoveTreeW(std::wstring(L"\\\\?\\") + wide);
 }
 
 bool WriteBytes(const std::string &path, const std::string &bytes)

@@ -1,0 +1,104 @@
+// The uninstall procedure: remove links, registry entries and, on request, key containers.
+#include "instances.h"
+#include "paths.h"
+#include "procedures.h"
+#include "regkeys.h"
+#include "resource.h"
+#include "shellfolders.h"
+#include "shortcut.h"
+#include "texts.h"
+#include "tregist.h"
+#include "tstr.h"
+#include "twin.h"
+
+#include <shellapi.h>
+#include <wincrypt.h>
+
+typedef BOOL(WINAPI *AcquireContextFunc)(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
+
+static void RemoveShortcuts(TRegist *reg)
+{
+    if (!OpenShellFolders(reg))
+        return;
+    for (int i = 0; i < SHELL_FOLDER_COUNT; i++) {
+        char folder[MAX_PATH], linkPath[MAX_PATH];
+        if (!ReadShellFolder(reg, (ShellFolder)i, folder))
+            continue;
+        if (i == SHELL_STARTUP)
+            PurgeProgramLinks(folder, NULL);
+        if (LinkPathIn(folder, linkPath))
+            DeleteAndNotify(linkPath);
+    }
+    reg->CloseKey();
+}
+
+// Removes the App Paths and Uninstall entries; folder becomes the registered install folder
+// when there is one.
+static void Unregister(TRegist *reg, char *folder)
+{
+    reg->SetTopKey(HKEY_LOCAL_MACHINE);
+    if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
+        if (reg->OpenKey(SUBKEY_APP_PATH, FALSE)) {
+            char registered[MAX_PATH];
+            if (reg->GetString(VALUE_PATH, registered, sizeof(registered)))
+                BoundedCopy(folder, MAX_PATH, registered);
+            reg->CloseKey();
+        }
+        reg->DeleteKey(SUBKEY_APP_PATH);
+        reg->CloseKey();
+    }
+    if (reg->OpenKey(KEY_UNINSTALL, FALSE)) {
+        reg->DeleteKey(SUBKEY_UNINSTALL);
+        reg->CloseKey();
+    }
+}
+
+static void DeleteContainer(AcquireContextFunc acquire, const char *format, const char *user, const char *provider)
+{
+    char container[MAX_PATH + 32];
+    if (!BoundedFormat(container, sizeof(container), format, user))
+        return;
+    HCRYPTPROV prov;
+    acquire(&prov, container, provider, PROV_RSA_FULL, CRYPT_DELETEKEYSET | CRYPT_MACHINE_KEYSET);
+    acquire(&prov, container, provider, PROV_RSA_FULL, CRYPT_DELETEKEYSET);
+}
+
+static void DeleteKeyContainers()
+{
+    HMODULE advapi = ::LoadLibraryA("advapi32.dll");
+    AcquireContextFunc acquire =
+        advapi ? (AcquireContextFunc)(void *)::GetProcAddress(advapi, "CryptAcquireContextA") : NULL;
+    if (!acquire)
+        return;
+    char user[MAX_PATH];
+    DWORD size = sizeof(user);
+    if (!::GetUserNameA(user, &size))
+        user[0] = 0;
+    DeleteContainer(acquire, "qwill.rsa1024.%s", user, "Microsoft Enhanced Cryptographic Provider v1.0");
+    DeleteContainer(acquire, "qwill.rsa512.%s", user, "Microsoft Base Cryptographic Provider v1.0");
+}
+
+BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg)
+{
+    if (!CloseRunningInstances(dlg))
+        return FALSE;
+    if (dlg->MessageBox(TEXT_START_NOW, TEXT_UNINSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return FALSE;
+
+    TRegist reg(HKEY_CURRENT_USER);
+    RemoveShortcuts(&reg);
+    if (reg.OpenAppKey(MESSENGER_MAKER, NULL))
+        reg.DeleteTree(MESSENGER_SETTINGS);
+
+    char folder[MAX_PATH];
+    dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
+    Unregister(&reg, folder);
+
+    dlg->MessageBox(TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
+    if (DriveTypeOfPath(folder) != DRIVE_REMOTE)
+        ::ShellExecuteA(NULL, NULL, folder, NULL, NULL, SW_SHOW);
+    if (cfg->delPubKey)
+        DeleteKeyContainers();
+    ::PostQuitMessage(0);
+    return TRUE;
+}

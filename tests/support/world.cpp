@@ -1,0 +1,119 @@
+// The world a setup run acts on, made for one test and taken down after it.
+#include "world.h"
+#include "scratch.h"
+#include "winwait.h"
+
+#include <string.h>
+
+namespace {
+const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char FOLDER_OPEN[] = "Folder\\shell\\open";
+const char *const LINK_VALUES[3] = {"Startup", "Programs", "Desktop"};
+
+const char USER_SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// Asks every stand-in messenger window to close; collects their processes to wait for.
+BOOL CALLBACK CloseMessenger(HWND wnd, LPARAM processes)
+{
+    char cls[100] = "";
+    GetClassNameA(wnd, cls, sizeof(cls));
+    if (_strnicmp(cls, "qwill_class", 11) == 0) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        if (process)
+            ((std::vector<HANDLE> *)processes)->push_back(process);
+        PostMessageA(wnd, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+SetupWorld::SetupWorld(const std::string &name)
+{
+    root = "C:\\qwilltest\\" + name;
+    RemoveTree(root);
+    setupDir = root + "\\setup";
+    installDir = root + "\\Program Files\\Qwill";
+    MakeFolders(setupDir + "\\org");
+    MakeFolders(root + "\\Program Files");
+
+    std::string messenger = ReadBytes(BuiltFile("messenger\\qwill.exe"));
+    WriteBytes(InSetup("qwill.exe"), messenger);
+    WriteBytes(InSetup("org\\qwill.exe"), messenger + "ORG");  // same program, other bytes
+    CopyFileA(BuiltFile("setup.exe").c_str(), InSetup("setup.exe").c_str(), FALSE);
+    WriteBytes(InSetup("readme.txt"), "Qwill readme\r\n");
+
+    for (auto key : {"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe",
+                     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill"}) {
+        backups.emplace_back(new RegBackup(HKEY_LOCAL_MACHINE, key));
+        RegRemoveTree(HKEY_LOCAL_MACHINE, key);
+    }
+    backups.emplace_back(new RegBackup(HKEY_CURRENT_USER, "software\\Korvane"));
+    RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
+
+    // the shell rewrites Shell Folders from User Shell Folders whenever it looks a folder up
+    backups.emplace_back(new RegBackup(HKEY_CURRENT_USER, SHELL_FOLDERS));
+    backups.emplace_back(new RegBackup(HKEY_CURRENT_USER, USER_SHELL_FOLDERS));
+    for (int i = 0; i < 3; i++) {
+        linkDirs[i] = root + "\\links\\" + LINK_VALUES[i];
+        MakeFolders(linkDirs[i]);
+        RegPutString(HKEY_CURRENT_USER, SHELL_FOLDERS, LINK_VALUES[i], linkDirs[i]);
+        RegPutString(HKEY_CURRENT_USER, USER_SHELL_FOLDERS, LINK_VALUES[i], linkDirs[i]);
+    }
+
+    backups.emplace_back(new RegBackup(HKEY_CLASSES_ROOT, FOLDER_OPEN));
+    RegRemoveTree(HKEY_CLASSES_ROOT, std::string(FOLDER_OPEN) + "\\ddeexec");
+    RegPutString(HKEY_CLASSES_ROOT, std::string(FOLDER_OPEN) + "\\command", NULL,
+                 "\"" + std::string(ProgramFolder()) + "openrec.exe\" \"%1\"");
+    DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
+}
+
+SetupWorld::~SetupWorld()
+{
+    CloseMessengers();
+    backups.clear();  // restored in reverse order of no importance: they do not overlap
+    RemoveTree(root);
+    DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
+}
+
+std::vector<std::string> SetupWorld::Opened(int waitMs) const
+{
+    // the recorder runs as its own process: give it a moment to write
+    std::vector<std::string> lines;
+    PumpUntil([&] { return !(lines = Lines(ReadBytes(std::string(ProgramFolder()) + "opened.txt"))).empty(); }, waitMs);
+    return lines;
+}
+
+std::vector<std::string> SetupWorld::Starts(const std::string &folder) const
+{
+    return Lines(ReadBytes(folder + "\\qwill.started"));
+}
+
+void SetupWorld::CloseMessengers()
+{
+    std::vector<HANDLE> processes;
+    EnumWindows(CloseMessenger, (LPARAM)&processes);
+    for (HANDLE process : processes) {
+        // one that ignores WM_CLOSE (or hangs) is ended
+        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
+            TerminateProcess(process, 0xDEAD);
+            WaitForSingleObject(process, 5000);
+        }
+        CloseHandle(process);
+    }
+}
