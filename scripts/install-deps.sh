@@ -2,7 +2,7 @@
 # Installs the cross compiler, Wine and the virtual display, only what is missing.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 wine wine32:i386 xvfb xauth googletest cmake make imagemagick)
+packages=(g++-mingw-w64-i686 wine wine32:i386 fonts-wine fonts-wqy-microhei xvfb xauth googletest cmake make imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

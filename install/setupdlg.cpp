@@ -1,0 +1,150 @@
+// The main setup dialog.
+#include "setupdlg.h"
+#include "browsefolder.h"
+#include "optionsheet.h"
+#include "paths.h"
+#include "procedures.h"
+#include "regkeys.h"
+#include "resource.h"
+#include "tapp.h"
+#include "texts.h"
+#include "tregist.h"
+#include "tstr.h"
+
+#include <string.h>
+
+static const int TITLE_SIZE = 100;
+
+TSetupDlg::TSetupDlg(char *cmdLine) : TDlg(IDD_SETUP), host(this), sheet(NULL)
+{
+    InitInstallCfg(&cfg);
+    ParseCommandLine(cmdLine, &cfg);
+}
+
+TSetupDlg::~TSetupDlg()
+{
+}
+
+BOOL TSetupDlg::OnCreate(LPARAM)
+{
+    if (LOBYTE(LOWORD(::GetVersion())) <= 3) {
+        MessageBox(TEXT_OLD_WINDOWS, TEXT_NOTICE, MB_OK);
+        ::PostQuitMessage(0);
+        return TRUE;
+    }
+    if (cfg.port != DEFAULT_PORT)
+        AddPortToTitle();
+    CentreAndShow();
+
+    host.AttachWindow(GetDlgItem(IDC_OPTION_AREA));
+    sheet = new TOptionSheet(&host, &cfg);
+
+    char setupFolder[MAX_PATH], installFolder[MAX_PATH];
+    FillFolders(setupFolder, installFolder);
+    if (cfg.mode != SETUP_MODE_UNINSTALL)
+        cfg.mode = GuessMode(setupFolder, installFolder);
+
+    static const int radios[] = {IDC_MODE_INSTALL, IDC_MODE_INPLACE, IDC_MODE_UNINSTALL};
+    SendDlgItemMessage(radios[cfg.mode], BM_SETCHECK, BST_CHECKED, 0);
+    ApplyMode();
+    return TRUE;
+}
+
+// The suffix goes on only as far as the title buffer holds it.
+void TSetupDlg::AddPortToTitle()
+{
+    char title[TITLE_SIZE], suffix[32];
+    ::GetWindowTextA(hWnd, title, sizeof(title));
+    BoundedFormat(suffix, sizeof(suffix), TEXT_PORT_SUFFIX, cfg.port);
+    int used = lstrlenA(title);
+    lstrcpynA(title + used, suffix, sizeof(title) - used);
+    SetWindowText(title);
+}
+
+void TSetupDlg::CentreAndShow()
+{
+    GetWindowRect(&rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int cxScreen = ::GetSystemMetrics(SM_CXFULLSCREEN), cyScreen = ::GetSystemMetrics(SM_CYFULLSCREEN);
+    HICON icon = ::LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_SETUP));
+    ::SetClassLongA(hWnd, GCL_HICON, (LONG)icon);
+    MoveWindow((cxScreen - width) / 2, (cyScreen - height) / 2, width, height, TRUE);
+    Show(SW_SHOWDEFAULT);
+}
+
+// The setup program's own folder; the install folder: a registered one, else the default.
+void TSetupDlg::FillFolders(char *setupFolder, char *installFolder)
+{
+    if (!::GetModuleFileNameA(NULL, setupFolder, MAX_PATH))
+        setupFolder[0] = 0;
+    ParentDirOf(setupFolder, setupFolder);
+    SetDlgItemText(IDC_SETUP_DIR, setupFolder);
+
+    installFolder[0] = 0;
+    TRegist reg(HKEY_LOCAL_MACHINE);
+    char value[MAX_PATH];
+    if (reg.OpenKey(KEY_CURRENT_VERSION, FALSE)) {
+        if (reg.GetString(VALUE_PROGRAM_FILES, value, sizeof(value)))
+            JoinPath(installFolder, value, "Qwill");
+        reg.CloseKey();
+    }
+    if (reg.OpenKey(KEY_APP_PATHS, FALSE)) {
+        if (reg.OpenKey(SUBKEY_APP_PATH, FALSE)) {
+            if (reg.GetString(VALUE_PATH, value, sizeof(value)))
+                BoundedCopy(installFolder, MAX_PATH, value);
+            reg.CloseKey();
+        }
+        reg.CloseKey();
+    }
+    SetDlgItemText(IDC_INSTALL_DIR, installFolder);
+}
+
+// Run from where it is installed, or from a network drive: register in place.
+int TSetupDlg::GuessMode(const char *setupFolder, const char *installFolder)
+{
+    if (strcmp(installFolder, setupFolder) == 0 || DriveTypeOfPath(setupFolder) == DRIVE_REMOTE)
+        return SETUP_MODE_INPLACE;
+    return SETUP_MODE_INSTALL;
+}
+
+void TSetupDlg::ApplyMode()
+{
+    if (SendDlgItemMessage(IDC_MODE_INSTALL, BM_GETCHECK, 0, 0))
+        cfg.mode = SETUP_MODE_INSTALL;
+    else if (SendDlgItemMessage(IDC_MODE_INPLACE, BM_GETCHECK, 0, 0))
+        cfg.mode = SETUP_MODE_INPLACE;
+    else
+        cfg.mode = SETUP_MODE_UNINSTALL;
+    ::EnableWindow(GetDlgItem(IDC_INSTALL_DIR), cfg.mode == SETUP_MODE_INSTALL);
+    ::EnableWindow(GetDlgItem(IDC_SETUP_DIR), cfg.mode == SETUP_MODE_INPLACE);
+    if (sheet)
+        sheet->MatchMode();
+}
+
+BOOL TSetupDlg::OnCommand(WORD notifyCode, WORD id, HWND)
+{
+    switch (id) {
+    case IDOK:
+        // without a sheet window the flags stay as they are
+        if (sheet && sheet->hWnd)
+            sheet->SaveChecks();
+        if (cfg.mode == SETUP_MODE_UNINSTALL)
+            RunUninstall(this, &cfg);
+        else
+            RunInstall(this, &cfg);
+        return TRUE;
+    case IDCANCEL:
+        ::PostQuitMessage(0);
+        return TRUE;
+    case IDC_BROWSE:
+        BrowseFolder(this, IDC_INSTALL_DIR, TEXT_CHOOSE_INSTALL_DIR);
+        return TRUE;
+    case IDC_MODE_INSTALL:
+    case IDC_MODE_INPLACE:
+    case IDC_MODE_UNINSTALL:
+        if (notifyCode == BN_CLICKED)
+            ApplyMode();
+        return TRUE;
+    }
+    return FALSE;
+}

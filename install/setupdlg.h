@@ -1,0 +1,32 @@
+// The main setup dialog: mode, folders, option sheet, start and cancel.
+#ifndef SETUPDLG_H
+#define SETUPDLG_H
+
+#include "installcfg.h"
+#include "tdlg.h"
+
+class TOptionSheet;
+
+class TSetupDlg : public TDlg {
+public:
+    explicit TSetupDlg(char *cmdLine);
+    virtual ~TSetupDlg();
+
+    virtual BOOL OnCommand(WORD notifyCode, WORD id, HWND control);
+    virtual BOOL OnCreate(LPARAM lParam);
+
+    // Makes cfg's mode, the folder edits and the option sheet agree with the radio buttons.
+    void ApplyMode();
+
+    TControlWin host;      // takes over the option area; the sheet's parent
+    TOptionSheet *sheet;   // not owned: lives until the process ends
+    InstallCfg cfg;
+
+private:
+    void AddPortToTitle();
+    void CentreAndShow();
+    void FillFolders(char *setupFolder, char *installFolder);
+    int GuessMode(const char *setupFolder, const char *installFolder);
+};
+
+#endif
