@@ -10,7 +10,7 @@
 
 void BrowseFolder(TWin *owner, int editId, const char *title)
 {
-    char path[MAX_PATH];
+    char path[MAX_PATH], displayName[MAX_PATH];
     owner->GetDlgItemText(editId, path, sizeof(path));
     IMalloc *shellMalloc;
     if (FAILED(::SHGetMalloc(&shellMalloc)))
@@ -21,7 +21,8 @@ void BrowseFolder(TWin *owner, int editId, const char *title)
     BROWSEINFOA info;
     memset(&info, 0, sizeof(info));
     info.hwndOwner = owner->hWnd;
-    info.pszDisplayName = path;
+    // a browser may write its display name also when it is cancelled: not over the hook's path
+    info.pszDisplayName = displayName;
     info.lpszTitle = title;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowseCallback;
@@ -47,8 +48,8 @@ int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM lParam, LPARAM data)
     TBrowseHook *hook = (TBrowseHook *)data;
     if (msg == BFFM_INITIALIZED)
         hook->AttachWindow(browser);
-    else if (msg == BFFM_SELCHANGED && hook->hWnd)
-        hook->StoreSelection((LPCITEMIDLIST)lParam);
+    else if (msg == BFFM_SELCHANGED && hook->hWnd && !hook->changed)
+        hook->StoreSelection((LPCITEMIDLIST)lParam);  // not while a closing browser empties its tree
     return 0;
 }
 
@@ -93,7 +94,11 @@ void TBrowseHook::AddButtons()
 
 BOOL TBrowseHook::StoreSelection(LPCITEMIDLIST item)
 {
-    return ::SHGetPathFromIDListA(item, pathBuf);
+    // an item without a file-system path leaves the last good one
+    char path[MAX_PATH];
+    if (!::SHGetPathFromIDListA(item, path))
+        return FALSE;
+    return BoundedCopy(pathBuf, MAX_PATH, path);
 }
 
 BOOL TBrowseHook::OnCommand(WORD, WORD id, HWND)

@@ -8,6 +8,7 @@
 #define IDC_TEST_EDIT2 511
 #define IDC_TEST_EDIT3 512
 #define IDD_TEST_PROC 502
+#define IDD_TEST_HOST 503
 #define IDD_TEST_MISSING 599
 
 #endif
