@@ -53,7 +53,9 @@ int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM lParam, LPARAM data)
     return 0;
 }
 
-TBrowseHook::TBrowseHook() : pathBuf(NULL), changed(FALSE)
+static const int SELECT_ATTEMPTS = 3;
+
+TBrowseHook::TBrowseHook() : pathBuf(NULL), changed(FALSE), selected(FALSE)
 {
 }
 
@@ -64,7 +66,10 @@ BOOL TBrowseHook::AttachWindow(HWND browser)
     DWORD attributes = ::GetFileAttributesA(pathBuf);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         ParentDirOf(pathBuf, pathBuf);
-    SendMessage(BFFM_SETSELECTIONA, TRUE, (LPARAM)pathBuf);
+    // a browser that has not listed its drives yet may miss the path: ask again then
+    selected = FALSE;
+    for (int attempt = 0; attempt < SELECT_ATTEMPTS && !selected; attempt++)
+        SendMessage(BFFM_SETSELECTIONA, TRUE, (LPARAM)pathBuf);
     SetWindowText(TEXT_PRODUCT_NAME);
     AddButtons();
     return attached;
@@ -98,6 +103,7 @@ BOOL TBrowseHook::StoreSelection(LPCITEMIDLIST item)
     char path[MAX_PATH];
     if (!::SHGetPathFromIDListA(item, path))
         return FALSE;
+    selected = TRUE;
     return BoundedCopy(pathBuf, MAX_PATH, path);
 }
 

@@ -26,6 +26,7 @@ public:
     BOOL changed;
 
 private:
+    BOOL selected;  // the browser reported a selection since the last attempt to set one
     void CreateFolder();
     void DeleteFolder();
     void AddButtons();

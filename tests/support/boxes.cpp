@@ -34,7 +34,9 @@ BoxSeen ReadBox(HWND box)
     GetWindowTextA(box, buf, sizeof(buf));
     seen.caption = buf;
     seen.style = GetDlgItem(box, IDCANCEL) ? MB_OKCANCEL : MB_OK;
-    HWND icon = GetDlgItem(box, 0x14);
+    HWND icon = GetDlgItem(box, 0x14);  // the icon's id differs between systems
+    if (!icon)
+        icon = GetDlgItem(box, 0x440);
     if (icon && SendMessageA(icon, STM_GETICON, 0, 0))
         seen.style |= MB_ICONINFORMATION;
     return seen;
