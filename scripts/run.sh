@@ -26,5 +26,6 @@ else
   echo "run: no display; starting $demo/setup.exe on the virtual display $DISPLAY"
   wine "$demo/setup.exe" "$@" </dev/null >/dev/null 2>&1 &
   sleep 4
-  import -window root "$shot" && echo "run: screenshot saved to $shot"
+  import -window root "$shot" && convert "$shot" -trim +repage "$shot" &&
+    echo "run: screenshot of the dialog saved to $shot"
 fi
