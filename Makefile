@@ -12,9 +12,7 @@ test:
 	scripts/test.sh
 
 build:
-	scripts/install-deps.sh
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-	cmake --build $(BUILD_DIR) -j
+	scripts/build.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -4,9 +4,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 
-scripts/install-deps.sh || exit 1
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null || exit 1
-cmake --build "$build" -j"$(nproc)" || exit 1
+scripts/build.sh || exit 1
 
 . scripts/wine-env.sh "$build"
 cd "$build" && ctest --output-on-failure --timeout 600 "$@"

@@ -41,6 +41,13 @@ protected:
         return wnd;
     }
     bool Ended(size_t i) { return WaitForSingleObject(running[i].hProcess, 10000) == WAIT_OBJECT_0; }
+    static void ExpectTheQuestion(const std::vector<BoxSeen> &boxes)
+    {
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(TEXT_CLOSE_MESSENGER, boxes[0].text);
+        EXPECT_EQ("", boxes[0].caption);
+        EXPECT_EQ((UINT)MB_OKCANCEL, boxes[0].style);
+    }
 
     std::vector<PROCESS_INFORMATION> running;
     TBoxOwner owner;
@@ -60,10 +67,7 @@ TEST_F(Instances, OneQuestionClosesEveryWindow)
     HWND c = Start("/class qwill_class_main", "qwill_class_main");
     ASSERT_TRUE(a && b && c);
     EXPECT_TRUE(CloseRunningInstances(&owner));
-    ASSERT_EQ(1u, owner.boxes.size());
-    EXPECT_EQ(TEXT_CLOSE_MESSENGER, owner.boxes[0].text);
-    EXPECT_EQ("", owner.boxes[0].caption);
-    EXPECT_EQ((UINT)MB_OKCANCEL, owner.boxes[0].style);
+    ExpectTheQuestion(owner.boxes);
     EXPECT_TRUE(Ended(0));
     EXPECT_TRUE(Ended(1));
     EXPECT_TRUE(Ended(2));
@@ -102,10 +106,7 @@ TEST_F(Instances, ARealMessageBoxOwnedByTheWindow)
     ASSERT_TRUE(win.Create(NULL, "owner", WS_POPUP));
     BoxAnswerer answerer({IDOK});
     EXPECT_TRUE(CloseRunningInstances(&win));
-    ASSERT_EQ(1u, answerer.boxes.size());
-    EXPECT_EQ(TEXT_CLOSE_MESSENGER, answerer.boxes[0].text);
-    EXPECT_EQ("", answerer.boxes[0].caption);
-    EXPECT_EQ((UINT)MB_OKCANCEL, answerer.boxes[0].style);
+    ExpectTheQuestion(answerer.boxes);
     EXPECT_TRUE(Ended(0));
 }
 

@@ -43,31 +43,31 @@ void RegRemoveTree(HKEY root, const std::string &path)
 
 static int backups;
 
+static void CopyTree(HKEY fromRoot, const std::string &from, HKEY toRoot, const std::string &to)
+{
+    HKEY source, target;
+    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
+        return;
+    if (RegCreateKeyExA(toRoot, to.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &target, NULL) == ERROR_SUCCESS) {
+        RegCopyTreeA(source, NULL, target);
+        RegCloseKey(target);
+    }
+    RegCloseKey(source);
+}
+
 RegBackup::RegBackup(HKEY rootKey, const std::string &keyPath) : root(rootKey), path(keyPath)
 {
     saved = "Software\\QwillTest\\backup\\" + std::to_string(++backups);
     RegRemoveTree(HKEY_CURRENT_USER, saved);
     existed = RegKeyExists(root, path);
-    if (!existed)
-        return;
-    HKEY from, to;
-    RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &from);
-    RegCreateKeyExA(HKEY_CURRENT_USER, saved.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &to, NULL);
-    RegCopyTreeA(from, NULL, to);
-    RegCloseKey(from);
-    RegCloseKey(to);
+    if (existed)
+        CopyTree(root, path, HKEY_CURRENT_USER, saved);
 }
 
 RegBackup::~RegBackup()
 {
     RegRemoveTree(root, path);
-    if (existed) {
-        HKEY from, to;
-        RegOpenKeyExA(HKEY_CURRENT_USER, saved.c_str(), 0, KEY_READ, &from);
-        RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &to, NULL);
-        RegCopyTreeA(from, NULL, to);
-        RegCloseKey(from);
-        RegCloseKey(to);
-    }
+    if (existed)
+        CopyTree(HKEY_CURRENT_USER, saved, root, path);
     RegRemoveTree(HKEY_CURRENT_USER, saved);
 }
