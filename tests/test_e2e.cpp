@@ -194,24 +194,30 @@ TEST_F(EndToEnd, UninstallThroughTheRegisteredCommand)
 TEST_F(EndToEnd, SwitchingModesKeepsTheSheets)
 {
     SetupRun &r = Run(world->InSetup("setup.exe"));
+    // a new sheet shows before its boxes are loaded: wait for the state, not for the window
+    auto installBoxes = [&](bool startup, bool programs, bool desktop) {
+        return PumpUntil([&] {
+            return r.SheetResource() == 101 && r.SheetChecked(IDC_STARTUP_LINK) == startup &&
+                   r.SheetChecked(IDC_PROGRAMS_LINK) == programs && r.SheetChecked(IDC_DESKTOP_LINK) == desktop;
+        }, 3000);
+    };
+    auto uninstallBox = [&](bool ticked) {
+        return PumpUntil([&] { return r.SheetResource() == 151 && r.SheetChecked(IDC_DEL_PUBKEY) == ticked; }, 3000);
+    };
     r.ClickSheet(IDC_DESKTOP_LINK);
     r.Click(IDC_MODE_UNINSTALL);
-    ASSERT_TRUE(PumpUntil([&] { return r.SheetResource() == 151; }));
+    EXPECT_TRUE(uninstallBox(true));
     EXPECT_FALSE(r.Enabled(IDC_INSTALL_DIR));
     r.ClickSheet(IDC_DEL_PUBKEY);
     r.Click(IDC_MODE_INPLACE);
-    ASSERT_TRUE(PumpUntil([&] { return r.SheetResource() == 101; }));
+    EXPECT_TRUE(installBoxes(true, true, false));
     EXPECT_TRUE(r.Enabled(IDC_SETUP_DIR));
-    EXPECT_TRUE(r.SheetChecked(IDC_STARTUP_LINK));
-    EXPECT_TRUE(r.SheetChecked(IDC_PROGRAMS_LINK));
-    EXPECT_FALSE(r.SheetChecked(IDC_DESKTOP_LINK));
     HWND sheet = r.Sheet();
     r.Click(IDC_MODE_INSTALL);
-    PumpUntil([&] { return r.Enabled(IDC_INSTALL_DIR); });
+    EXPECT_TRUE(PumpUntil([&] { return r.Enabled(IDC_INSTALL_DIR); }));
     EXPECT_EQ(sheet, r.Sheet());
     r.Click(IDC_MODE_UNINSTALL);
-    ASSERT_TRUE(PumpUntil([&] { return r.SheetResource() == 151; }));
-    EXPECT_FALSE(r.SheetChecked(IDC_DEL_PUBKEY));
+    EXPECT_TRUE(uninstallBox(false));
     r.Click(IDCANCEL);
     EXPECT_EQ(0u, r.Finish());
 }

@@ -50,12 +50,15 @@ bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog)
         return false;
     if (!waitForDialog)
         return true;
-    return PumpUntil([&] {
+    bool shown = PumpUntil([&] {
         HWND wnd = TopWindowOfProcess(pi.dwProcessId, "#32770");
         if (wnd && IsWindowVisible(wnd) && GetDlgItem(wnd, 1133) && FindWindowExA(GetDlgItem(wnd, 1133), NULL, NULL, NULL))
             dialog = wnd;
         return dialog != NULL;
     }, 15000);
+    // the dialog shows itself before its start-up work ends: wait until it waits for input
+    WaitForInputIdle(pi.hProcess, 10000);
+    return shown;
 }
 
 std::string SetupRun::Caption()
