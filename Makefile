@@ -3,13 +3,16 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: run test build clean
+.PHONY: run test bench build clean
 
 run:
 	scripts/run.sh
 
 test:
 	scripts/test.sh
+
+bench:
+	bench/run.sh
 
 build:
 	scripts/build.sh

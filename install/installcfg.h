@@ -21,6 +21,18 @@ struct InstallCfg {
 
 void InitInstallCfg(InstallCfg *cfg);
 
+// Switches of unattended runs. Without "/s" only the log applies.
+struct SetupSwitches {
+    int silent;              // "/s": run the chosen procedure without the dialog or any box
+    int inPlace;             // "/inplace": mode 1 in an unattended run
+    char folder[260];        // "/d=FOLDER": the install folder of an unattended run, or ""
+    char logFile[260];       // "/log=FILE": the step log, or ""
+};
+
+// Reads the switches from a copy of the command line; cfg gets the rest of the line
+// (everything before "/d=", which takes the line to its end) as ParseCommandLine reads it.
+void ParseSetupSwitches(const char *cmdLine, InstallCfg *cfg, SetupSwitches *switches);
+
 // Applies the command line to cfg: "/r" chooses uninstall, a positive number sets the port.
 // The command line is split in place.
 void ParseCommandLine(char *cmdLine, InstallCfg *cfg);

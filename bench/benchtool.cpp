@@ -1,0 +1,188 @@
+// Measures installers under Wine from the Windows side. Each command prints one line of
+// "name=value" figures (milliseconds, bytes) for the benchmark script.
+//   startup CMDLINE        start, time to the first visible top-level window, then end it
+//   run CMDLINE            time to the end of the process, and its peak working set
+//   drive SETUP FOLDER     start setup.exe, set the install folder, press start, answer every
+//                          box at once (no messenger start), time from the press to the end
+//   noop ...               does nothing (the shell's folder-open verb while measuring)
+#include <windows.h>
+#include <psapi.h>
+#include <stdio.h>
+#include <string.h>
+
+static double Now()
+{
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return c.QuadPart * 1000.0 / f.QuadPart;
+}
+
+static BOOL Start(const char *cmdLine, PROCESS_INFORMATION *pi)
+{
+    STARTUPINFOA si = {sizeof(si)};
+    char copy[4096];
+    lstrcpynA(copy, cmdLine, sizeof(copy));
+    return CreateProcessA(NULL, copy, NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
+}
+
+struct Search {
+    DWORD pid;  // 0: any process
+    const char *cls;
+    HWND exclude;
+    HWND found;
+    HWND *known;  // windows there before the start, or none
+    int knownCount;
+};
+
+static BOOL CALLBACK Match(HWND wnd, LPARAM param)
+{
+    Search *s = (Search *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (wnd == s->exclude || !IsWindowVisible(wnd))
+        return TRUE;
+    if (s->pid && pid != s->pid)
+        return TRUE;
+    for (int i = 0; i < s->knownCount; i++)
+        if (s->known[i] == wnd)
+            return TRUE;
+    char cls[64] = "";
+    GetClassNameA(wnd, cls, sizeof(cls));
+    if (s->cls && strcmp(cls, s->cls) != 0)
+        return TRUE;
+    RECT r;
+    GetWindowRect(wnd, &r);
+    if (r.right - r.left < 50)  // not the IME or a helper window
+        return TRUE;
+    s->found = wnd;
+    return FALSE;
+}
+
+static HWND VisibleWindow(DWORD pid, const char *cls, HWND exclude = NULL)
+{
+    Search s = {pid, cls, exclude, NULL, NULL, 0};
+    EnumWindows(Match, (LPARAM)&s);
+    return s.found;
+}
+
+static SIZE_T PeakMemory(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS counters = {sizeof(counters)};
+    return GetProcessMemoryInfo(process, &counters, sizeof(counters)) ? counters.PeakWorkingSetSize : 0;
+}
+
+static BOOL CALLBACK Collect(HWND wnd, LPARAM param)
+{
+    Search *s = (Search *)param;
+    if (s->knownCount < 1024)
+        s->known[s->knownCount++] = wnd;
+    return TRUE;
+}
+
+static int Startup(const char *cmdLine)
+{
+    // the window may come from a process the installer starts: any new window counts
+    static HWND known[1024];
+    Search s = {0, NULL, NULL, NULL, known, 0};
+    EnumWindows(Collect, (LPARAM)&s);
+
+    PROCESS_INFORMATION pi;
+    double t0 = Now();
+    if (!Start(cmdLine, &pi))
+        return 1;
+    HWND wnd = NULL;
+    while (Now() - t0 < 30000) {
+        s.found = NULL;
+        EnumWindows(Match, (LPARAM)&s);
+        if ((wnd = s.found) != NULL)
+            break;
+        Sleep(2);
+    }
+    double ms = Now() - t0;
+    if (wnd) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner);
+        if (process) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    printf("startup_ms=%.1f found=%d\n", ms, wnd != NULL);
+    return wnd ? 0 : 2;
+}
+
+static int Run(const char *cmdLine)
+{
+    PROCESS_INFORMATION pi;
+    double t0 = Now();
+    if (!Start(cmdLine, &pi))
+        return 1;
+    SIZE_T peak = 0;
+    while (WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT) {
+        SIZE_T now = PeakMemory(pi.hProcess);
+        if (now > peak)
+            peak = now;
+    }
+    double ms = Now() - t0;
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    printf("run_ms=%.1f peak_bytes=%lu exit=%lu\n", ms, (unsigned long)peak, code);
+    return 0;
+}
+
+static int Drive(const char *setup, const char *folder)
+{
+    char cmd[MAX_PATH + 3];
+    _snprintf(cmd, sizeof(cmd), "\"%s\"", setup);
+    PROCESS_INFORMATION pi;
+    if (!Start(cmd, &pi))
+        return 1;
+    HWND dialog = NULL;
+    double t0 = Now();
+    while (!(dialog = VisibleWindow(pi.dwProcessId, "#32770")) && Now() - t0 < 30000)
+        Sleep(5);
+    if (!dialog)
+        return 2;
+    WaitForInputIdle(pi.hProcess, 10000);
+    SetDlgItemTextA(dialog, 1135, folder);
+
+    double start = Now();
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    SIZE_T peak = 0;
+    while (WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
+        SIZE_T now = PeakMemory(pi.hProcess);
+        if (now > peak)
+            peak = now;
+        HWND box = VisibleWindow(pi.dwProcessId, "#32770", dialog);
+        if (box && GetDlgItem(box, 0xFFFF)) {
+            // "start the messenger now?" is the only question with a line break in it
+            char text[256] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+            PostMessageA(box, WM_COMMAND, strchr(text, '\n') ? IDCANCEL : IDOK, 0);
+            while (IsWindow(box) && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
+                Sleep(1);
+        }
+    }
+    double ms = Now() - start;
+    printf("install_ms=%.1f peak_bytes=%lu\n", ms, (unsigned long)peak);
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && strcmp(argv[1], "startup") == 0)
+        return Startup(argv[2]);
+    if (argc >= 3 && strcmp(argv[1], "run") == 0)
+        return Run(argv[2]);
+    if (argc >= 4 && strcmp(argv[1], "drive") == 0)
+        return Drive(argv[2], argv[3]);
+    if (argc >= 2 && strcmp(argv[1], "noop") == 0)
+        return 0;
+    fprintf(stderr, "usage: benchtool startup|run CMDLINE | drive SETUP FOLDER | noop\n");
+    return 1;
+}

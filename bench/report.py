@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Turns the benchmark's raw lines into a Markdown table: median and spread (min-max)."""
+import platform, re, statistics, subprocess, sys, datetime
+
+raw, wine = sys.argv[1], sys.argv[2]
+sizes, series = {}, {}
+for line in open(raw):
+    parts = line.split()
+    if not parts:
+        continue
+    if parts[0] == 'size':
+        sizes[parts[1]] = [int(x) for x in parts[2:]]
+        continue
+    for key, value in re.findall(r'(\w+)=([\d.]+)', line):
+        series.setdefault((parts[0], key), []).append(float(value))
+
+def stat(label, key, scale=1.0):
+    values = [v / scale for v in series.get((label, key), [])]
+    if not values:
+        return None
+    return statistics.median(values), min(values), max(values), len(values)
+
+def fmt(s, unit, digits=0):
+    if not s:
+        return 'n/a'
+    m, lo, hi, n = s
+    return f'{m:.{digits}f} {unit} ({lo:.{digits}f}-{hi:.{digits}f}, n={n})'
+
+cpu = next((l.split(':', 1)[1].strip() for l in open('/proc/cpuinfo') if l.startswith('model name')), '?')
+print(f'Machine: {cpu}, {subprocess.run(["nproc"], capture_output=True, text=True).stdout.strip()} cores; '
+      f'{platform.system()} {platform.release()}; {wine}; {datetime.date.today()}\n')
+print('Median (min-max, n runs). Times are milliseconds under Wine on a virtual display.\n')
+print('| Measure | setup.exe | NSIS | MSI | Target |')
+print('|---|---|---|---|---|')
+ours = sizes.get('ours', [0])[0]
+nsis, msi = sizes.get('nsis', [0, 0]), sizes.get('msi', [0, 0])
+print(f'| Size (bytes; peers: installer with an empty payload) | {ours} | {nsis[0]} (with payload {nsis[1]}) | '
+      f'{msi[0]} (with payload {msi[1]}) | <= 49152 and below both peers |')
+print(f'| Start-up to first visible window | {fmt(stat("startup-ours", "startup_ms"), "ms")} | '
+      f'{fmt(stat("startup-nsis", "startup_ms"), "ms")} | n/a: no dialog (see notes) | <= 1.0x the faster peer |')
+print(f'| Install (ours: start button to exit) | {fmt(stat("install-ours", "install_ms"), "ms")} | '
+      f'{fmt(stat("install-nsis", "run_ms"), "ms")} | {fmt(stat("install-msi", "run_ms"), "ms")} | '
+      f'<= 1.0x the faster peer |')
+print(f'| Peak working set of the installer process | {fmt(stat("install-ours", "peak_bytes", 1048576), "MiB", 1)} | '
+      f'{fmt(stat("install-nsis", "peak_bytes", 1048576), "MiB", 1)} | {fmt(stat("install-msi", "peak_bytes", 1048576), "MiB", 1)} | |')
+
+big, small, cp = stat('copy-big', 'install_ms'), stat('install-ours', 'install_ms'), stat('copy-cp', 'cp_ms')
+dd = stat('copy-dd', 'dd_ms')
+if big and small and cp:
+    copy = big[0] - small[0]
+    ratio = cp[0] / copy if copy > 0 else float('nan')
+    print(f'\nCopy of a 256 MiB qwill.exe: install {big[0]:.0f} ms ({big[1]:.0f}-{big[2]:.0f}) minus the normal install '
+          f'{small[0]:.0f} ms = {copy:.0f} ms for the copy; `cp` of the same file on the same disk '
+          f'{fmt(cp, "ms")}; throughput ratio (cp time / our copy time) {ratio:.2f} (target >= 0.9). '
+          f'For context, `dd bs=64K` (a copy through user space) {fmt(dd, "ms")}.')

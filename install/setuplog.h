@@ -1,0 +1,16 @@
+// The step log of "/log=FILE": one line per step, appended in the ANSI code page.
+#ifndef SETUPLOG_H
+#define SETUPLOG_H
+
+#include <windows.h>
+
+class TSetupLog {
+public:
+    explicit TSetupLog(const char *path);
+    void Line(const char *format, ...);
+
+private:
+    char path[MAX_PATH];
+};
+
+#endif
