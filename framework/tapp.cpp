@@ -2,7 +2,6 @@
 #include "tapp.h"
 #include "twin.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 #include <stdlib.h>
 #include <string.h>
@@ -42,7 +41,16 @@ TApp::TApp(HINSTANCE instance, LPSTR commandLine, int showCommand)
             }
         }
     }
-    ::InitCommonControls();
+    LoadCommonControls();
+}
+
+void LoadCommonControls()
+{
+    typedef void(WINAPI * InitFunc)();
+    HMODULE comctl = ::LoadLibraryA("comctl32.dll");
+    InitFunc init = comctl ? (InitFunc)(void *)::GetProcAddress(comctl, "InitCommonControls") : NULL;
+    if (init)
+        init();  // the library stays loaded for the controls it registered
 }
 
 TApp::~TApp()

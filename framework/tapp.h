@@ -28,6 +28,10 @@ public:
     TWin *mainWnd;  // owned
 };
 
+// InitCommonControls, resolved at run time: the common-controls library is no known system
+// library, and a program started from a downloads folder must not load it from there.
+void LoadCommonControls();
+
 // Offers msg to the PreTranslate of the nearest window object on its window's ancestor
 // chain. Non-zero: consumed, not to be translated or dispatched.
 BOOL RoutePreTranslate(MSG *msg);

@@ -96,6 +96,13 @@ BOOL TRegist::SetString(const char *name, const char *text)
                             lstrlenA(text) + 1) == ERROR_SUCCESS;
 }
 
+BOOL TRegist::SetDword(const char *name, DWORD value)
+{
+    if (openCount == 0)
+        return FALSE;
+    return ::RegSetValueExA(CurrentKey(), name, 0, REG_DWORD, (const BYTE *)&value, sizeof(value)) == ERROR_SUCCESS;
+}
+
 BOOL TRegist::DeleteKey(const char *name)
 {
     if (openCount == 0)

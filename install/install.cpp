@@ -4,6 +4,7 @@
 #include "procedures.h"
 #include "regkeys.h"
 #include "resource.h"
+#include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
 #include "texts.h"
@@ -62,24 +63,33 @@ static BOOL IsPlaceholder(const char *path)
     return found.nFileSizeLow < PLACEHOLDER_EXE_SIZE;
 }
 
-static BOOL CopyProgramFiles(TWin *dlg, const InstallPaths *p)
+static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target)
+{
+    BOOL copied = ::CopyFileA(source, target, FALSE);
+    LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : "failed");
+    if (!copied) {
+        if (ctx)
+            ctx->exitCode = EXIT_COPY_FAILED;
+        dlg->MessageBox(target, TEXT_CANNOT_CREATE_FILE, MB_OK);
+    }
+    return copied;
+}
+
+static BOOL CopyProgramFiles(TWin *dlg, RunContext *ctx, const InstallPaths *p)
 {
     const char *source = IsPlaceholder(p->sourceExe) ? p->placeholderSourceExe : p->sourceExe;
     // an installed placeholder is the packager's choice and stays
-    if (!IsPlaceholder(p->exePath) && !::CopyFileA(source, p->exePath, FALSE)) {
-        dlg->MessageBox(p->exePath, TEXT_CANNOT_CREATE_FILE, MB_OK);
+    if (IsPlaceholder(p->exePath))
+        LogStep(ctx, "keep %s: placeholder", p->exePath);
+    else if (!CopyOneFile(dlg, ctx, source, p->exePath))
         return FALSE;
-    }
-    for (int i = 0; i < EXTRA_COUNT; i++) {
-        if (!::CopyFileA(p->extraSource[i], p->extraTarget[i], FALSE)) {
-            dlg->MessageBox(p->extraTarget[i], TEXT_CANNOT_CREATE_FILE, MB_OK);
+    for (int i = 0; i < EXTRA_COUNT; i++)
+        if (!CopyOneFile(dlg, ctx, p->extraSource[i], p->extraTarget[i]))
             return FALSE;
-        }
-    }
     return TRUE;
 }
 
-static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exePath)
+static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exePath, RunContext *ctx)
 {
     if (!OpenShellFolders(reg))
         return;
@@ -93,70 +103,118 @@ static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exeP
         if (!reuse && !LinkPathIn(folder, linkPath))
             continue;
         if (wanted[i])
-            CreateShortcut(exePath, linkPath, "");
+            LogStep(ctx, "shortcut %s: %s", linkPath, CreateShortcut(exePath, linkPath, "") ? "created" : "failed");
         else
-            DeleteAndNotify(linkPath);
+            LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
     }
     reg->CloseKey();
 }
 
-static void Register(TRegist *reg, const InstallPaths *p)
+// Size of the installed files in KiB, for Add/Remove Programs.
+static DWORD InstalledKiB(const InstallPaths *p)
 {
-    reg->SetTopKey(HKEY_LOCAL_MACHINE);
-    if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
-        if (reg->OpenKey(SUBKEY_APP_PATH, TRUE)) {
-            reg->SetString(NULL, p->exePath);
-            reg->SetString(VALUE_PATH, p->installFolder);
-            reg->CloseKey();
-        }
-        reg->CloseKey();
+    const char *files[] = {p->exePath, p->extraTarget[0], p->extraTarget[1]};
+    ULONGLONG bytes = 0;
+    for (const char *file : files) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (::GetFileAttributesExA(file, GetFileExInfoStandard, &data))
+            bytes += ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
     }
-    char setupPath[MAX_PATH], uninstall[MAX_PATH + 8];
-    if (!JoinPath(setupPath, p->installFolder, EXTRA_FILES[0]))
-        return;
-    // quoted, so that a folder with spaces cannot start another program
-    BoundedFormat(uninstall, sizeof(uninstall), "\"%s\" /r", setupPath);
-    if (reg->OpenKey(KEY_UNINSTALL, FALSE)) {
-        if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
-            reg->SetString(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
-            reg->SetString(VALUE_UNINSTALL_STRING, uninstall);
-            reg->CloseKey();
-        }
-        reg->CloseKey();
-    }
+    return (DWORD)((bytes + 1023) / 1024);
 }
 
-static void OfferToStart(TWin *dlg, const InstallPaths *p)
+static void WriteUninstallEntry(TRegist *reg, const InstallPaths *p, const char *setupPath)
 {
-    if (dlg->MessageBox(TEXT_INSTALL_DONE, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    char command[MAX_PATH + 8];
+    // quoted, so that a folder with spaces cannot start another program
+    BoundedFormat(command, sizeof(command), "\"%s\" /r", setupPath);
+    reg->SetString(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
+    reg->SetString(VALUE_UNINSTALL_STRING, command);
+    BoundedFormat(command, sizeof(command), "\"%s\" /r /s", setupPath);
+    reg->SetString("QuietUninstallString", command);
+    reg->SetString("DisplayIcon", p->exePath);
+    reg->SetString("DisplayVersion", TEXT_VERSION);
+    reg->SetString("InstallLocation", p->installFolder);
+    reg->SetString("Publisher", TEXT_PUBLISHER);
+    reg->SetDword("EstimatedSize", InstalledKiB(p));
+    reg->SetDword("NoModify", 1);
+    reg->SetDword("NoRepair", 1);
+}
+
+static void Register(TRegist *reg, const InstallPaths *p, RunContext *ctx)
+{
+    reg->SetTopKey(HKEY_LOCAL_MACHINE);
+    BOOL written = FALSE;
+    if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
+        if (reg->OpenKey(SUBKEY_APP_PATH, TRUE)) {
+            written = reg->SetString(NULL, p->exePath) && reg->SetString(VALUE_PATH, p->installFolder);
+            reg->CloseKey();
+        }
+        reg->CloseKey();
+    }
+    LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, written ? "written" : "skipped");
+
+    char setupPath[MAX_PATH];
+    written = FALSE;
+    if (JoinPath(setupPath, p->installFolder, EXTRA_FILES[0]) && reg->OpenKey(KEY_UNINSTALL, FALSE)) {
+        if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
+            WriteUninstallEntry(reg, p, setupPath);
+            written = TRUE;
+            reg->CloseKey();
+        }
+        reg->CloseKey();
+    }
+    LogStep(ctx, "registry Uninstall\\%s: %s", SUBKEY_UNINSTALL, written ? "written" : "skipped");
+}
+
+static void OfferToStart(TWin *dlg, const InstallPaths *p, RunContext *ctx)
+{
+    if (dlg->MessageBox(TEXT_INSTALL_DONE, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
+        LogStep(ctx, "start %s: declined", p->exePath);
         return;
+    }
     char command[MAX_PATH + 2];
     BoundedFormat(command, sizeof(command), "\"%s\"", p->exePath);
     ::SetCurrentDirectoryA(p->installFolder);
-    ::WinExec(command, SW_SHOW);
+    UINT started = ::WinExec(command, SW_SHOW);
+    LogStep(ctx, "start %s: %s", p->exePath, started > 31 ? "started" : "failed");
 }
 
-BOOL RunInstall(TWin *dlg, const InstallCfg *cfg)
+BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
-    if (!CloseRunningInstances(dlg))
+    LogStep(ctx, "install, mode %d", cfg->mode);
+    if (!CloseRunningInstances(dlg)) {
+        LogStep(ctx, "close messenger: declined");
+        return FALSE;
+    }
+    if (!EnsureMessengerGone(dlg, ctx, TRUE))
         return FALSE;
 
     InstallPaths paths;
     if (!MakeInstallPaths(dlg, cfg->mode, &paths) || !EnsureFolder(paths.installFolder)) {
+        LogStep(ctx, "install folder %s: cannot be created", paths.installFolder);
+        if (ctx)
+            ctx->exitCode = EXIT_NO_INSTALL_FOLDER;
         dlg->MessageBox(TEXT_CANNOT_CREATE_DIR, TEXT_NOTICE, MB_OK);
         return FALSE;
     }
-    if (dlg->MessageBox(TEXT_START_NOW, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    LogStep(ctx, "install folder %s: ok", paths.installFolder);
+    if (dlg->MessageBox(TEXT_START_NOW, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
+        LogStep(ctx, "start: declined");
         return FALSE;
-    if (cfg->mode == SETUP_MODE_INSTALL && !CopyProgramFiles(dlg, &paths))
+    }
+    if (cfg->mode == SETUP_MODE_INSTALL && !CopyProgramFiles(dlg, ctx, &paths))
         return FALSE;
 
     TRegist reg(HKEY_CURRENT_USER);
-    WriteShortcuts(&reg, cfg, paths.exePath);
-    Register(&reg, &paths);
-    OfferToStart(dlg, &paths);
-    if (cfg->mode == SETUP_MODE_INSTALL)
+    WriteShortcuts(&reg, cfg, paths.exePath, ctx);
+    Register(&reg, &paths, ctx);
+    OfferToStart(dlg, &paths, ctx);
+    if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended)) {
         ::ShellExecuteA(NULL, NULL, paths.installFolder, NULL, NULL, SW_SHOW);
+        LogStep(ctx, "open folder %s", paths.installFolder);
+    }
+    LogStep(ctx, "install: done");
     ::PostQuitMessage(0);
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 class TWin;
+struct RunContext;
 
 // Class-name prefix of the messenger's top-level windows.
 extern const char MESSENGER_CLASS_PREFIX[];
@@ -15,5 +16,11 @@ const UINT CLOSE_TIMEOUT_MS = 3000;
 // Asks once (box owned by owner) and sends WM_CLOSE to every messenger window.
 // FALSE when the user cancelled; TRUE when there was nothing to close or it was asked to.
 BOOL CloseRunningInstances(TWin *owner);
+
+// After the close request, waits a short while for the messenger's windows to go. When one
+// stays: an unattended run fails (exit code "messenger running"); otherwise, with offerRetry,
+// the user is told which program runs and may retry (closing it again) or cancel (FALSE);
+// without offerRetry the procedure goes on.
+BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry);
 
 #endif

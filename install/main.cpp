@@ -1,8 +1,25 @@
 // Process entry of setup.exe.
 #include "setupapp.h"
 
+// Library loads from here on search the system folder only, never the program's folder or
+// the current one: a setup program often runs from a downloads folder where a planted DLL
+// with a system name may lie. Looked up at run time, so that older systems still start.
+static void RestrictDllSearch()
+{
+    typedef BOOL(WINAPI * SetDefaultDirsFunc)(DWORD);
+    typedef BOOL(WINAPI * SetDllDirectoryFunc)(LPCSTR);
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    SetDefaultDirsFunc setDefault = (SetDefaultDirsFunc)(void *)::GetProcAddress(kernel, "SetDefaultDllDirectories");
+    SetDllDirectoryFunc setDirectory = (SetDllDirectoryFunc)(void *)::GetProcAddress(kernel, "SetDllDirectoryA");
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (setDirectory)
+        setDirectory("");
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
 {
+    RestrictDllSearch();
     TSetupApp app(instance, cmdLine, cmdShow);
     return app.Run();
 }

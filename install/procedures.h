@@ -7,13 +7,34 @@
 #include <windows.h>
 
 class TWin;
+class TSetupLog;
 
-// Files copied beside the messenger.
 const DWORD PLACEHOLDER_EXE_SIZE = 50000;  // a smaller qwill.exe is a placeholder
+
+// Exit codes of unattended runs.
+enum SetupExitCode {
+    EXIT_SETUP_OK = 0,
+    EXIT_MESSENGER_RUNNING = 2,
+    EXIT_NO_INSTALL_FOLDER = 3,
+    EXIT_COPY_FAILED = 4,
+    EXIT_NOTHING_TO_UNINSTALL = 5
+};
+
+// How a procedure runs beyond the dialog: unattended (no folder opened, a messenger that
+// stays is a failure), with a step log, and the exit code it ended with.
+struct RunContext {
+    BOOL unattended;
+    TSetupLog *log;  // not owned; may be none
+    int exitCode;
+};
+
+// Appends one line to the context's log, if there is one.
+void LogStep(RunContext *ctx, const char *format, ...);
 
 // dlg owns the message boxes and holds the folder edits (install folder, setup folder).
 // TRUE when the procedure ran to its end and posted the quit; FALSE leaves the dialog open.
-BOOL RunInstall(TWin *dlg, const InstallCfg *cfg);
-BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg);
+// ctx may be none: an interactive run without a log.
+BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx = NULL);
+BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx = NULL);
 
 #endif

@@ -1,21 +1,20 @@
 // The main setup dialog.
 #include "setupdlg.h"
 #include "browsefolder.h"
+#include "folders.h"
 #include "optionsheet.h"
 #include "paths.h"
 #include "procedures.h"
-#include "regkeys.h"
 #include "resource.h"
 #include "tapp.h"
 #include "texts.h"
-#include "tregist.h"
 #include "tstr.h"
 
 #include <string.h>
 
 static const int TITLE_SIZE = 100;
 
-TSetupDlg::TSetupDlg(char *cmdLine) : TDlg(IDD_SETUP), host(this), sheet(NULL)
+TSetupDlg::TSetupDlg(char *cmdLine, const char *logFile) : TDlg(IDD_SETUP), host(this), sheet(NULL), log(logFile)
 {
     InitInstallCfg(&cfg);
     ParseCommandLine(cmdLine, &cfg);
@@ -40,7 +39,9 @@ BOOL TSetupDlg::OnCreate(LPARAM)
     sheet = new TOptionSheet(&host, &cfg);
 
     char setupFolder[MAX_PATH], installFolder[MAX_PATH];
-    FillFolders(setupFolder, installFolder);
+    FindDefaultFolders(setupFolder, installFolder);
+    SetDlgItemText(IDC_SETUP_DIR, setupFolder);
+    SetDlgItemText(IDC_INSTALL_DIR, installFolder);
     if (cfg.mode != SETUP_MODE_UNINSTALL)
         cfg.mode = GuessMode(setupFolder, installFolder);
 
@@ -72,33 +73,6 @@ void TSetupDlg::CentreAndShow()
     Show(SW_SHOWDEFAULT);
 }
 
-// The setup program's own folder; the install folder: a registered one, else the default.
-void TSetupDlg::FillFolders(char *setupFolder, char *installFolder)
-{
-    if (!::GetModuleFileNameA(NULL, setupFolder, MAX_PATH))
-        setupFolder[0] = 0;
-    ParentDirOf(setupFolder, setupFolder);
-    SetDlgItemText(IDC_SETUP_DIR, setupFolder);
-
-    installFolder[0] = 0;
-    TRegist reg(HKEY_LOCAL_MACHINE);
-    char value[MAX_PATH];
-    if (reg.OpenKey(KEY_CURRENT_VERSION, FALSE)) {
-        if (reg.GetString(VALUE_PROGRAM_FILES, value, sizeof(value)))
-            JoinPath(installFolder, value, "Qwill");
-        reg.CloseKey();
-    }
-    if (reg.OpenKey(KEY_APP_PATHS, FALSE)) {
-        if (reg.OpenKey(SUBKEY_APP_PATH, FALSE)) {
-            if (reg.GetString(VALUE_PATH, value, sizeof(value)))
-                BoundedCopy(installFolder, MAX_PATH, value);
-            reg.CloseKey();
-        }
-        reg.CloseKey();
-    }
-    SetDlgItemText(IDC_INSTALL_DIR, installFolder);
-}
-
 // Run from where it is installed, or from a network drive: register in place.
 int TSetupDlg::GuessMode(const char *setupFolder, const char *installFolder)
 {
@@ -121,6 +95,15 @@ void TSetupDlg::ApplyMode()
         sheet->MatchMode();
 }
 
+void TSetupDlg::RunChosenProcedure()
+{
+    RunContext ctx = {FALSE, &log, EXIT_SETUP_OK};
+    if (cfg.mode == SETUP_MODE_UNINSTALL)
+        RunUninstall(this, &cfg, &ctx);
+    else
+        RunInstall(this, &cfg, &ctx);
+}
+
 BOOL TSetupDlg::OnCommand(WORD notifyCode, WORD id, HWND)
 {
     switch (id) {
@@ -128,10 +111,7 @@ BOOL TSetupDlg::OnCommand(WORD notifyCode, WORD id, HWND)
         // without a sheet window the flags stay as they are
         if (sheet && sheet->hWnd)
             sheet->SaveChecks();
-        if (cfg.mode == SETUP_MODE_UNINSTALL)
-            RunUninstall(this, &cfg);
-        else
-            RunInstall(this, &cfg);
+        RunChosenProcedure();
         return TRUE;
     case IDCANCEL:
         ::PostQuitMessage(0);

@@ -3,13 +3,15 @@
 #define SETUPDLG_H
 
 #include "installcfg.h"
+#include "setuplog.h"
 #include "tdlg.h"
 
 class TOptionSheet;
 
 class TSetupDlg : public TDlg {
 public:
-    explicit TSetupDlg(char *cmdLine);
+    // cmdLine is split in place; logFile: the step log, or "" for none.
+    TSetupDlg(char *cmdLine, const char *logFile = "");
     virtual ~TSetupDlg();
 
     virtual BOOL OnCommand(WORD notifyCode, WORD id, HWND control);
@@ -21,11 +23,12 @@ public:
     TControlWin host;      // takes over the option area; the sheet's parent
     TOptionSheet *sheet;   // not owned: lives until the process ends
     InstallCfg cfg;
+    TSetupLog log;
 
 private:
+    void RunChosenProcedure();
     void AddPortToTitle();
     void CentreAndShow();
-    void FillFolders(char *setupFolder, char *installFolder);
     int GuessMode(const char *setupFolder, const char *installFolder);
 };
 

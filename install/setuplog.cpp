@@ -1,5 +1,6 @@
 // The step log: each line is appended and the file closed again, so a crash loses nothing.
 #include "setuplog.h"
+#include "procedures.h"
 #include "tstr.h"
 
 #include <stdarg.h>
@@ -33,4 +34,18 @@ void TSetupLog::Line(const char *format, ...)
     DWORD written;
     ::WriteFile(file, line, n, &written, NULL);
     ::CloseHandle(file);
+}
+
+void LogStep(RunContext *ctx, const char *format, ...)
+{
+    if (!ctx || !ctx->log)
+        return;
+    char line[LINE_SIZE];
+    va_list args;
+    va_start(args, format);
+    int n = _vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    if (n < 0 || n >= LINE_SIZE)
+        line[LINE_SIZE - 1] = 0;
+    ctx->log->Line("%s", line);
 }

@@ -13,6 +13,7 @@
 #define TEXT_CANNOT_CREATE_FILE "无法建立文件!"
 #define TEXT_INSTALL_DONE "安装完成!\r\n\r\n是否立即启动Qwill?"
 #define TEXT_UNINSTALL_DONE "卸载完成!\r\n"
+#define TEXT_STILL_RUNNING "Qwill 仍在运行:\r\n%s\r\n\r\n请退出后重试。"
 #define TEXT_OLD_WINDOWS "本装载程序只能运行于用户命令窗口\r\n"
 
 // Main dialog and folder browser
@@ -21,5 +22,9 @@
 #define TEXT_PRODUCT_NAME "Qwill简体中文版"
 #define TEXT_NEW_FOLDER "新建目录"
 #define TEXT_DELETE "删除"
+
+// Add/Remove Programs
+#define TEXT_VERSION "2.06"
+#define TEXT_PUBLISHER "Korvane"
 
 #endif

@@ -4,6 +4,7 @@
 #include "procedures.h"
 #include "regkeys.h"
 #include "resource.h"
+#include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
 #include "texts.h"
@@ -16,7 +17,7 @@
 
 typedef BOOL(WINAPI *AcquireContextFunc)(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
 
-static void RemoveShortcuts(TRegist *reg)
+static void RemoveShortcuts(TRegist *reg, RunContext *ctx)
 {
     if (!OpenShellFolders(reg))
         return;
@@ -24,18 +25,19 @@ static void RemoveShortcuts(TRegist *reg)
         char folder[MAX_PATH], linkPath[MAX_PATH];
         if (!ReadShellFolder(reg, (ShellFolder)i, folder))
             continue;
-        if (i == SHELL_STARTUP)
-            PurgeProgramLinks(folder, NULL);
+        if (i == SHELL_STARTUP && PurgeProgramLinks(folder, NULL))
+            LogStep(ctx, "shortcuts to the messenger in %s: deleted", folder);
         if (LinkPathIn(folder, linkPath))
-            DeleteAndNotify(linkPath);
+            LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
     }
     reg->CloseKey();
 }
 
 // Removes the App Paths and Uninstall entries; folder becomes the registered install folder
-// when there is one.
-static void Unregister(TRegist *reg, char *folder)
+// when there is one. FALSE when there was neither entry.
+static BOOL Unregister(TRegist *reg, char *folder, RunContext *ctx)
 {
+    BOOL found = FALSE;
     reg->SetTopKey(HKEY_LOCAL_MACHINE);
     if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
         if (reg->OpenKey(SUBKEY_APP_PATH, FALSE)) {
@@ -44,13 +46,18 @@ static void Unregister(TRegist *reg, char *folder)
                 BoundedCopy(folder, MAX_PATH, registered);
             reg->CloseKey();
         }
-        reg->DeleteKey(SUBKEY_APP_PATH);
+        BOOL deleted = reg->DeleteKey(SUBKEY_APP_PATH);
+        LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, deleted ? "deleted" : "none");
+        found = deleted;
         reg->CloseKey();
     }
     if (reg->OpenKey(KEY_UNINSTALL, FALSE)) {
-        reg->DeleteKey(SUBKEY_UNINSTALL);
+        BOOL deleted = reg->DeleteKey(SUBKEY_UNINSTALL);
+        LogStep(ctx, "registry Uninstall\\%s: %s", SUBKEY_UNINSTALL, deleted ? "deleted" : "none");
+        found = found || deleted;
         reg->CloseKey();
     }
+    return found;
 }
 
 static void DeleteContainer(AcquireContextFunc acquire, const char *format, const char *user, const char *provider)
@@ -78,27 +85,42 @@ static void DeleteKeyContainers()
     DeleteContainer(acquire, "qwill.rsa512.%s", user, "Microsoft Base Cryptographic Provider v1.0");
 }
 
-BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg)
+BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
-    if (!CloseRunningInstances(dlg))
+    LogStep(ctx, "uninstall");
+    if (!CloseRunningInstances(dlg)) {
+        LogStep(ctx, "close messenger: declined");
         return FALSE;
-    if (dlg->MessageBox(TEXT_START_NOW, TEXT_UNINSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+    }
+    // the files stay, so a messenger that stays does not stop an uninstall the user runs
+    if (!EnsureMessengerGone(dlg, ctx, FALSE))
         return FALSE;
+    if (dlg->MessageBox(TEXT_START_NOW, TEXT_UNINSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
+        LogStep(ctx, "start: declined");
+        return FALSE;
+    }
 
     TRegist reg(HKEY_CURRENT_USER);
-    RemoveShortcuts(&reg);
+    RemoveShortcuts(&reg, ctx);
     if (reg.OpenAppKey(MESSENGER_MAKER, NULL))
-        reg.DeleteTree(MESSENGER_SETTINGS);
+        LogStep(ctx, "settings software\\%s\\%s: %s", MESSENGER_MAKER, MESSENGER_SETTINGS,
+                reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "none");
 
     char folder[MAX_PATH];
     dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
-    Unregister(&reg, folder);
+    if (!Unregister(&reg, folder, ctx) && ctx)
+        ctx->exitCode = EXIT_NOTHING_TO_UNINSTALL;
 
     dlg->MessageBox(TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
-    if (DriveTypeOfPath(folder) != DRIVE_REMOTE)
+    if (DriveTypeOfPath(folder) != DRIVE_REMOTE && !(ctx && ctx->unattended)) {
         ::ShellExecuteA(NULL, NULL, folder, NULL, NULL, SW_SHOW);
-    if (cfg->delPubKey)
+        LogStep(ctx, "open folder %s", folder);
+    }
+    if (cfg->delPubKey) {
         DeleteKeyContainers();
+        LogStep(ctx, "key containers: deleted");
+    }
+    LogStep(ctx, "uninstall: done");
     ::PostQuitMessage(0);
     return TRUE;
 }
