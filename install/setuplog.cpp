@@ -15,13 +15,18 @@ TSetupLog::TSetupLog(const char *file)
 
 void TSetupLog::Line(const char *format, ...)
 {
+    va_list args;
+    va_start(args, format);
+    LineV(format, args);
+    va_end(args);
+}
+
+void TSetupLog::LineV(const char *format, va_list args)
+{
     if (!path[0])
         return;
     char line[LINE_SIZE];
-    va_list args;
-    va_start(args, format);
     int n = _vsnprintf(line, sizeof(line) - 2, format, args);
-    va_end(args);
     if (n < 0 || n > LINE_SIZE - 3)
         n = LINE_SIZE - 3;  // a line cut short is still a line
     line[n++] = '\r';
@@ -40,12 +45,8 @@ void LogStep(RunContext *ctx, const char *format, ...)
 {
     if (!ctx || !ctx->log)
         return;
-    char line[LINE_SIZE];
     va_list args;
     va_start(args, format);
-    int n = _vsnprintf(line, sizeof(line), format, args);
+    ctx->log->LineV(format, args);
     va_end(args);
-    if (n < 0 || n >= LINE_SIZE)
-        line[LINE_SIZE - 1] = 0;
-    ctx->log->Line("%s", line);
 }

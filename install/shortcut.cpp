@@ -9,14 +9,20 @@
 
 const char MESSENGER_EXE[] = "qwill.exe";
 
+// The shell link object and its two interfaces (defined here rather than taken from the
+// uuid library, which brings every identifier it knows).
+static const CLSID SHELL_LINK_CLASS = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID SHELL_LINK_A_IID = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID PERSIST_FILE_IID = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 // The link object and its file interface, released together.
 class TShellLink {
 public:
     TShellLink() : link(NULL), file(NULL)
     {
-        if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+        if (SUCCEEDED(::CoCreateInstance(SHELL_LINK_CLASS, NULL, CLSCTX_INPROC_SERVER, SHELL_LINK_A_IID,
                                          (void **)&link)))
-            link->QueryInterface(IID_IPersistFile, (void **)&file);
+            link->QueryInterface(PERSIST_FILE_IID, (void **)&file);
     }
     ~TShellLink()
     {

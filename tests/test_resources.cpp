@@ -179,4 +179,15 @@ TEST_F(Resources, IconInSeveralSizes)
     EXPECT_GE(dir[2], 3);  // images in the group
 }
 
+TEST_F(Resources, Manifest)
+{
+    ASSERT_TRUE(module);
+    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_TRUE(res);
+    std::string xml((const char *)LockResource(LoadResource(module, res)), SizeofResource(module, res));
+    EXPECT_NE(std::string::npos, xml.find("requestedExecutionLevel level=\"requireAdministrator\""));
+    EXPECT_NE(std::string::npos, xml.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"));
+    EXPECT_NE(std::string::npos, xml.find(">true</dpiAware>"));
+}
+
 }  // namespace

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Builds res/qwill.ico from the PNG drawings beside this script: 8-bit palette images with
-a 1-bit transparency mask (a third of the size of 32-bit images)."""
+"""Builds res/qwill.ico from the PNG drawings beside this script: 16-colour palette images
+with a 1-bit transparency mask (an eighth of the size of 32-bit images)."""
 import struct, subprocess, sys, os
 
 here = os.path.dirname(os.path.abspath(__file__))
 
 def pixels(png, size):
     # quantised so that the palette holds every colour
-    raw = subprocess.run(['convert', png, '+dither', '-colors', '255', '-depth', '8', 'rgba:-'],
+    raw = subprocess.run(['convert', png, '+dither', '-colors', '15', '-depth', '8', 'rgba:-'],
                          check=True, capture_output=True).stdout
     return [raw[i:i + 4] for i in range(0, size * size * 4, 4)]
 
@@ -36,11 +36,12 @@ def image(png, size):
                 bits = 0
         if size % 8:
             mrow.append(bits << (8 - size % 8))
-        rows.append(bytes(row) + b'\0' * (-len(row) % 4))
+        packed = bytes(row[i] << 4 | row[i + 1] for i in range(0, size, 2))
+        rows.append(packed + b'\0' * (-len(packed) % 4))
         mask.append(bytes(mrow) + b'\0' * (-len(mrow) % 4))
-    assert len(palette) <= 256, png
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 8, 0, 0, 0, 0, 256, 0)
-    colours = b''.join(c + b'\0' for c in palette) + b'\0' * 4 * (256 - len(palette))
+    assert len(palette) <= 16, png
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
+    colours = b''.join(c + b'\0' for c in palette) + b'\0' * 4 * (16 - len(palette))
     return header + colours + b''.join(rows) + b''.join(mask)
 
 sizes = [16, 32, 48]
@@ -48,7 +49,7 @@ images = [image(os.path.join(here, f'icon{s}.png'), s) for s in sizes]
 out = struct.pack('<HHH', 0, 1, len(sizes))
 offset = 6 + 16 * len(sizes)
 for s, data in zip(sizes, images):
-    out += struct.pack('<BBBBHHII', s, s, 0, 0, 1, 8, len(data), offset)
+    out += struct.pack('<BBBBHHII', s, s, 16, 0, 1, 4, len(data), offset)
     offset += len(data)
 out += b''.join(images)
 with open(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'qwill.ico'), 'wb') as f:

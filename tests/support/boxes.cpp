@@ -33,12 +33,12 @@ BoxSeen ReadBox(HWND box)
     buf[0] = 0;
     GetWindowTextA(box, buf, sizeof(buf));
     seen.caption = buf;
-    seen.style = GetDlgItem(box, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+    seen.style = GetDlgItem(box, IDRETRY) ? MB_RETRYCANCEL : GetDlgItem(box, IDCANCEL) ? MB_OKCANCEL : MB_OK;
     HWND icon = GetDlgItem(box, 0x14);  // the icon's id differs between systems
     if (!icon)
         icon = GetDlgItem(box, 0x440);
     if (icon && SendMessageA(icon, STM_GETICON, 0, 0))
-        seen.style |= MB_ICONINFORMATION;
+        seen.style |= seen.style == MB_RETRYCANCEL ? MB_ICONWARNING : MB_ICONINFORMATION;
     return seen;
 }
 

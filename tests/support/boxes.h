@@ -10,7 +10,7 @@
 struct BoxSeen {
     std::string text;
     std::string caption;
-    UINT style;  // as asked (recording owner) or as seen: MB_OKCANCEL/MB_OK and MB_ICONINFORMATION
+    UINT style;  // as asked (recording owner) or as seen: the buttons, and an icon as the boxes use it
 };
 
 // Records each box asked for and answers from a script (IDOK when the script runs out).

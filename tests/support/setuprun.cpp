@@ -114,13 +114,15 @@ void SetupRun::Key(HWND target, UINT vk)
     PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
 }
 
-bool SetupRun::NextBox(BoxSeen *seen, int answer, int timeoutMs)
+bool SetupRun::NextBox(BoxSeen *seen, int answer, int timeoutMs, std::function<void()> beforeAnswer)
 {
     HWND box = NULL;
     if (!PumpUntil([&] { return (box = FindOwnWindow(pi.dwProcessId, dialog, NULL)) != NULL; }, timeoutMs))
         return false;
     Sleep(50);  // let it finish its layout
     *seen = ReadBox(box);
+    if (beforeAnswer)
+        beforeAnswer();
     PostMessageA(box, WM_COMMAND, answer, 0);
     PumpUntil([&] { return !IsWindow(box); }, 5000);
     return true;

@@ -5,6 +5,7 @@
 
 #include "boxes.h"
 
+#include <functional>
 #include <string>
 
 class SetupRun {
@@ -26,8 +27,8 @@ public:
     void ClickSheet(int id);      // a check box of the sheet
     void Key(HWND target, UINT vk);
 
-    // The next message box of the process: read, then answered with answer.
-    bool NextBox(BoxSeen *seen, int answer, int timeoutMs = 10000);
+    // The next message box of the process: read, then (after beforeAnswer, if given) answered.
+    bool NextBox(BoxSeen *seen, int answer, int timeoutMs = 10000, std::function<void()> beforeAnswer = nullptr);
     // A window of the process with this caption (the folder browser, say).
     HWND WaitWindow(const char *caption, int timeoutMs = 10000);
 
