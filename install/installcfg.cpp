@@ -112,6 +112,7 @@ void ParseSetupSwitches(const char *cmdLine, InstallCfg *cfg, SetupSwitches *swi
         return;
     for (char *p = line; *p; p++) {
         if (IsSwitchAt(line, p, FOLDER_SWITCH, sizeof(FOLDER_SWITCH) - 1)) {
+            switches->folderGiven = 1;
             SwitchValue(p + sizeof(FOLDER_SWITCH) - 1, TRUE, switches->folder, sizeof(switches->folder));
             *p = 0;  // the folder takes the rest of the line
             break;

@@ -25,7 +25,8 @@ void InitInstallCfg(InstallCfg *cfg);
 struct SetupSwitches {
     int silent;              // "/s": run the chosen procedure without the dialog or any box
     int inPlace;             // "/inplace": mode 1 in an unattended run
-    char folder[260];        // "/d=FOLDER": the install folder of an unattended run, or ""
+    int folderGiven;         // "/d=" was there (a folder too long for a path leaves folder "")
+    char folder[260];        // "/d=FOLDER": the install folder of an unattended run
     char logFile[260];       // "/log=FILE": the step log, or ""
 };
 

@@ -45,7 +45,7 @@ int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches)
 {
     char setupFolder[MAX_PATH], installFolder[MAX_PATH];
     FindDefaultFolders(setupFolder, installFolder);
-    if (switches->folder[0])
+    if (switches->folderGiven)
         BoundedCopy(installFolder, sizeof(installFolder), switches->folder);
     if (cfg->mode != SETUP_MODE_UNINSTALL)
         cfg->mode = switches->inPlace ? SETUP_MODE_INPLACE : SETUP_MODE_INSTALL;

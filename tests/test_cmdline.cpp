@@ -73,4 +73,60 @@ TEST(CommandLine, VeryLongLines)
     EXPECT_EQ(12345, cfg.port);
 }
 
+struct Parsed {
+    InstallCfg cfg;
+    SetupSwitches switches;
+};
+
+Parsed Switches(const std::string &line)
+{
+    Parsed p;
+    InitInstallCfg(&p.cfg);
+    ParseSetupSwitches(line.c_str(), &p.cfg, &p.switches);
+    return p;
+}
+
+TEST(SetupSwitches, UnattendedAndItsOptions)
+{
+    Parsed none = Switches("");
+    EXPECT_FALSE(none.switches.silent);
+    EXPECT_FALSE(none.switches.folderGiven);
+    EXPECT_STREQ("", none.switches.logFile);
+
+    Parsed all = Switches("999 /r /s /inplace /log=C:\\x.log /d=C:\\My Apps\\Qwill  ");
+    EXPECT_TRUE(all.switches.silent);
+    EXPECT_TRUE(all.switches.inPlace);
+    EXPECT_EQ(SETUP_MODE_UNINSTALL, all.cfg.mode);
+    EXPECT_EQ(999, all.cfg.port);
+    EXPECT_STREQ("C:\\x.log", all.switches.logFile);
+    EXPECT_STREQ("C:\\My Apps\\Qwill", all.switches.folder);
+
+    // the folder takes the rest of the line: what looks like a switch or port there is folder
+    Parsed rest = Switches("/s /d=\"C:\\A B\\1 /r\" 5");
+    EXPECT_STREQ("C:\\A B\\1 /r", rest.switches.folder);
+    EXPECT_EQ(SETUP_MODE_INSTALL, rest.cfg.mode);
+    EXPECT_EQ(DEFAULT_PORT, rest.cfg.port);
+
+    Parsed quotedLog = Switches("/log=\"C:\\My Logs\\q.log\" /s");
+    EXPECT_STREQ("C:\\My Logs\\q.log", quotedLog.switches.logFile);
+    EXPECT_TRUE(quotedLog.switches.silent);
+
+    for (const char *line : {"/S", "x/s", "/ss", "-s", "/d", "/D=C:\\x"}) {
+        Parsed p = Switches(line);
+        EXPECT_FALSE(p.switches.silent) << line;
+        EXPECT_FALSE(p.switches.folderGiven) << line;
+    }
+}
+
+TEST(SetupSwitches, ValuesTooLongForAPath)
+{
+    for (size_t len : {259u, 260u, 261u, 4000u}) {
+        std::string folder = "C:\\" + std::string(len - 3, 'f');
+        Parsed p = Switches("/s /log=" + folder + " /d=" + folder);
+        EXPECT_TRUE(p.switches.folderGiven) << len;
+        EXPECT_EQ(len < 260 ? folder : std::string(), p.switches.folder) << len;
+        EXPECT_EQ(len < 260 ? folder : std::string(), p.switches.logFile) << len;
+    }
+}
+
 }  // namespace
