@@ -54,8 +54,9 @@ int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches)
     TSilentHost host(installFolder, setupFolder, &log);
     RunContext ctx = {TRUE, &log, EXIT_SETUP_OK};
     BOOL done = cfg->mode == SETUP_MODE_UNINSTALL ? RunUninstall(&host, cfg, &ctx) : RunInstall(&host, cfg, &ctx);
+    // every stop names its reason; one that did not must still not look like success
     if (!done && ctx.exitCode == EXIT_SETUP_OK)
-        ctx.exitCode = EXIT_NO_INSTALL_FOLDER;  // every stop without a code of its own is a folder problem
+        ctx.exitCode = EXIT_NO_INSTALL_FOLDER;
     log.Line("exit code %d", ctx.exitCode);
     return ctx.exitCode;
 }
