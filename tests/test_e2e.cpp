@@ -1,4 +1,5 @@
 // The real setup.exe as its own process, driven as a user drives it.
+#include "containers.h"
 #include "resource.h"
 #include "scratch.h"
 #include "setuprun.h"
@@ -33,6 +34,7 @@ protected:
         run.reset();
         programFiles.reset();
         world.reset();
+        DeleteContainers();
     }
     SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true)
     {
@@ -166,6 +168,8 @@ TEST_F(EndToEnd, UninstallThroughTheRegisteredCommand)
 {
     InstallFromTheStagedFolder();
     RegPutString(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng\\sub", "v", "1");
+    MakeContainers();
+    ASSERT_EQ(4, CountContainers());
     // exactly as Windows runs it: the stored command line, quotes and all
     std::string command = RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString");
     run.reset(new SetupRun);
@@ -186,6 +190,7 @@ TEST_F(EndToEnd, UninstallThroughTheRegisteredCommand)
     for (int folder = 0; folder < 3; folder++)
         EXPECT_FALSE(FileExists(world->Link(folder)));
     EXPECT_TRUE(FileExists(world->Installed("qwill.exe")));
+    EXPECT_EQ(0, CountContainers());
     std::vector<std::string> opened = world->Opened();
     ASSERT_EQ(2u, opened.size());
     EXPECT_EQ("\"" + world->installDir + "\"", opened[1]);
