@@ -2,6 +2,7 @@
 #include "instances.h"
 #include "paths.h"
 #include "procedures.h"
+#include "setuplog.h"
 #include "texts.h"
 #include "tstr.h"
 #include "twin.h"

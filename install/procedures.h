@@ -7,7 +7,7 @@
 #include <windows.h>
 
 class TWin;
-class TSetupLog;
+class TSetupLog;  // setuplog.h
 
 const DWORD PLACEHOLDER_EXE_SIZE = 50000;  // a smaller qwill.exe is a placeholder
 
@@ -27,9 +27,6 @@ struct RunContext {
     TSetupLog *log;  // not owned; may be none
     int exitCode;
 };
-
-// Appends one line to the context's log, if there is one.
-void LogStep(RunContext *ctx, const char *format, ...);
 
 // dlg owns the message boxes and holds the folder edits (install folder, setup folder).
 // TRUE when the procedure ran to its end and posted the quit; FALSE leaves the dialog open.

@@ -15,4 +15,9 @@ private:
     char path[MAX_PATH];
 };
 
+struct RunContext;
+
+// Appends one line to the log of a procedure's context (procedures.h), if it has one.
+void LogStep(RunContext *ctx, const char *format, ...);
+
 #endif
