@@ -88,9 +88,9 @@ LRESULT TWin::SendDlgItemMessage(int ctlId, UINT msg, WPARAM wParam, LPARAM lPar
 BOOL TWin::GetWindowRect(RECT *r) { return ::GetWindowRect(hWnd, r); }
 HWND TWin::SetActiveWindow() { return ::SetActiveWindow(hWnd); }
 BOOL TWin::SetWindowText(const char *text) { return ::SetWindowTextA(hWnd, text); }
-LONG TWin::SetWindowLong(int index, LONG value) { return ::SetWindowLongA(hWnd, index, value); }
+LONG_PTR TWin::SetWindowLong(int index, LONG_PTR value) { return ::SetWindowLongPtrA(hWnd, index, value); }
 WORD TWin::SetWindowWord(int index, WORD value) { return ::SetWindowWord(hWnd, index, value); }
-LONG TWin::GetWindowLong(int index) { return ::GetWindowLongA(hWnd, index); }
+LONG_PTR TWin::GetWindowLong(int index) { return ::GetWindowLongPtrA(hWnd, index); }
 WORD TWin::GetWindowWord(int index) { return ::GetWindowWord(hWnd, index); }
 TWin *TWin::GetParent() { return parent; }
 BOOL TWin::MoveWindow(int x, int y, int width, int height, BOOL repaint) { return ::MoveWindow(hWnd, x, y, width, height, repaint); }
@@ -304,7 +304,7 @@ BOOL TSubclassWin::AttachWindow(HWND wnd)
 {
     // in the table before the procedure changes, so the first message finds the object
     AttachWindowObject(this, wnd);
-    prevWndProc = (WNDPROC)::SetWindowLongA(wnd, GWL_WNDPROC, (LONG)SharedWndProc);
+    prevWndProc = (WNDPROC)::SetWindowLongPtrA(wnd, GWLP_WNDPROC, (LONG_PTR)SharedWndProc);
     return prevWndProc != NULL;
 }
 

@@ -63,9 +63,9 @@ public:
     virtual BOOL GetWindowRect(RECT *r);
     virtual HWND SetActiveWindow();
     virtual BOOL SetWindowText(const char *text);
-    virtual LONG SetWindowLong(int index, LONG value);
+    virtual LONG_PTR SetWindowLong(int index, LONG_PTR value);
     virtual WORD SetWindowWord(int index, WORD value);
-    virtual LONG GetWindowLong(int index);
+    virtual LONG_PTR GetWindowLong(int index);
     virtual WORD GetWindowWord(int index);
     virtual TWin *GetParent();
     virtual BOOL MoveWindow(int x, int y, int width, int height, BOOL repaint);

@@ -68,7 +68,7 @@ void TSetupDlg::CentreAndShow()
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
     int cxScreen = ::GetSystemMetrics(SM_CXFULLSCREEN), cyScreen = ::GetSystemMetrics(SM_CYFULLSCREEN);
     HICON icon = ::LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_SETUP));
-    ::SetClassLongA(hWnd, GCL_HICON, (LONG)icon);
+    ::SetClassLongPtrA(hWnd, GCLP_HICON, (LONG_PTR)icon);
     MoveWindow((cxScreen - width) / 2, (cyScreen - height) / 2, width, height, TRUE);
     Show(SW_SHOWDEFAULT);
 }

@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs the cross compiler, Wine and the virtual display, only what is missing.
+# Installs the cross compilers, Wine and the virtual display, only what is missing. Wine is
+# the 32-bit one, or the 64-bit one where this machine cannot run 32-bit programs
+# (scripts/variant.sh); the 32-bit cross compiler is always there, for the shipped setup.exe.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/variant.sh
 
-packages=(g++-mingw-w64-i686 wine wine32:i386 fonts-wine fonts-wqy-microhei xvfb xauth googletest cmake make imagemagick)
+packages=(g++-mingw-w64-i686 fonts-wine fonts-wqy-microhei xvfb xauth googletest cmake make imagemagick)
+if [ "$WINE_VARIANT" = 64 ]; then
+  packages+=(wine wine64 g++-mingw-w64-x86-64)
+else
+  packages+=(wine wine32:i386)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -16,7 +25,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 echo "install-deps: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$WINE_VARIANT" = 32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -3,8 +3,13 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
+. scripts/variant.sh
 
 scripts/build.sh || exit 1
 
-. scripts/wine-env.sh "$build"
-cd "$build" && ctest --output-on-failure --timeout 600 "$@"
+run_build=$(variant_run_build "$build")
+. scripts/wine-env.sh "$run_build"
+(cd "$run_build" && ctest --output-on-failure --timeout 600 "$@")
+status=$?
+echo "test: the programs ran under $WINE_VARIANT_WHY"
+exit $status

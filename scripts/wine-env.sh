@@ -1,16 +1,25 @@
 # Sourced: a Wine session for this build tree, on a virtual display, torn down on exit.
-# Sets WINEPREFIX (scratch, inside the build tree), the GBK code page, and DISPLAY.
+# Sets WINEPREFIX (scratch, inside the build tree), the GBK code page, DISPLAY, and the Wine
+# of the variant (scripts/variant.sh): QWILL_WINE runs a program, QWILL_WINESERVER is its server.
 # Usage: . scripts/wine-env.sh BUILD_DIR [keep-display]
 
+. "$(dirname "${BASH_SOURCE[0]}")/variant.sh"
 wine_env_build=$(cd "$1" && pwd)
 export WINEPREFIX="$wine_env_build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 { export LC_ALL=zh_CN.UTF-8; } 2>/dev/null
+if [ "$WINE_VARIANT" = 64 ]; then
+  # the wine wrapper takes the 32-bit loader whenever it is installed, runnable or not
+  export QWILL_WINE=/usr/lib/wine/wine64 QWILL_WINESERVER=/usr/lib/wine/wineserver64 WINEARCH=win64
+  export WINESERVER=$QWILL_WINESERVER WINELOADER=$QWILL_WINE
+else
+  export QWILL_WINE=wine QWILL_WINESERVER=wineserver
+fi
 wine_env_xvfb_pid=
 
 wine_env_teardown() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$QWILL_WINESERVER" -k >/dev/null 2>&1 || true
   [ -n "$wine_env_xvfb_pid" ] && kill "$wine_env_xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   return 0
@@ -28,10 +37,11 @@ if [ -z "${DISPLAY:-}" ] || [ "${2:-}" != keep-display ]; then
 fi
 
 # Services that Wine starts inherit open descriptors: keep every Wine start detached.
+wine_quiet() { "$QWILL_WINE" "$@" </dev/null >/dev/null 2>&1; }
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-env: creating the Wine prefix $WINEPREFIX"
-  wineboot -i </dev/null >/dev/null 2>&1
-  wineserver -w </dev/null >/dev/null 2>&1
+  wine_quiet wineboot -i
+  "$QWILL_WINESERVER" -w </dev/null >/dev/null 2>&1
 fi
 # Settings of the scratch prefix, made once: N: is a network drive (a folder of the build
 # tree) for the remote-drive cases, and Wine draws its own window frames, as there is no
@@ -39,10 +49,10 @@ fi
 if [ ! -f "$WINEPREFIX/.qwill-prefix" ]; then
   mkdir -p "$wine_env_build/netshare"
   ln -sfn "$wine_env_build/netshare" "$WINEPREFIX/dosdevices/n:"
-  wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f </dev/null >/dev/null 2>&1 &&
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 &&
-  wineserver -w </dev/null >/dev/null 2>&1 &&
+  wine_quiet reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f &&
+  wine_quiet reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
+  "$QWILL_WINESERVER" -w </dev/null >/dev/null 2>&1 &&
   touch "$WINEPREFIX/.qwill-prefix"
 fi
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot </dev/null >/dev/null 2>&1
+"$QWILL_WINESERVER" -p </dev/null >/dev/null 2>&1
+wine_quiet wineboot

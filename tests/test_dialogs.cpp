@@ -260,7 +260,7 @@ TEST_F(Dialogs, SubclassedWindowPassesOnWhatItLeaves)
     HWND wnd = CreatePlainWindow();
     TRecSub sub;
     EXPECT_TRUE(sub.AttachWindow(wnd));
-    EXPECT_EQ((LONG)SharedWndProc, GetWindowLongA(wnd, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)SharedWndProc, GetWindowLongPtrA(wnd, GWLP_WNDPROC));
     EXPECT_EQ(&sub, FindWindowObject(wnd));
 
     prevSaw.clear();

@@ -19,7 +19,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         TProbeApp app;
         if (app.ctl3dModule) {
             result |= 2;
-            CallsFunc calls = (CallsFunc)::GetProcAddress(app.ctl3dModule, "Ctl3dCalls");
+            CallsFunc calls = (CallsFunc)(void *)::GetProcAddress(app.ctl3dModule, "Ctl3dCalls");
             if (calls)
                 result |= calls();
         }
