@@ -4,7 +4,12 @@
 //   run CMDLINE            time to the end of the process, and its peak working set
 //   drive SETUP FOLDER     start setup.exe, set the install folder, press start, answer every
 //                          box at once (no messenger start), time from the press to the end
+//   copy SOURCE TARGET     time of the system's CopyFileA over an existing target
+//   replace SOURCE TARGET  time of setup.exe's copy over an existing target (a copy beside it,
+//                          then put in place in one step)
 //   noop ...               does nothing (the shell's folder-open verb while measuring)
+#include "filecopy.h"
+
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -173,6 +178,14 @@ static int Drive(const char *setup, const char *folder)
     return 0;
 }
 
+static int Copy(const char *source, const char *target, bool replacing)
+{
+    double t0 = Now();
+    BOOL copied = replacing ? CopyReplacing(source, target) : CopyFileA(source, target, FALSE);
+    printf("%s_ms=%.1f ok=%d\n", replacing ? "replace" : "copy", Now() - t0, copied);
+    return copied ? 0 : 2;
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 3 && strcmp(argv[1], "startup") == 0)
@@ -181,8 +194,10 @@ int main(int argc, char **argv)
         return Run(argv[2]);
     if (argc >= 4 && strcmp(argv[1], "drive") == 0)
         return Drive(argv[2], argv[3]);
+    if (argc >= 4 && (strcmp(argv[1], "copy") == 0 || strcmp(argv[1], "replace") == 0))
+        return Copy(argv[2], argv[3], strcmp(argv[1], "replace") == 0);
     if (argc >= 2 && strcmp(argv[1], "noop") == 0)
         return 0;
-    fprintf(stderr, "usage: benchtool startup|run CMDLINE | drive SETUP FOLDER | noop\n");
+    fprintf(stderr, "usage: benchtool startup|run CMDLINE | drive SETUP FOLDER | copy|replace SOURCE TARGET | noop\n");
     return 1;
 }

@@ -54,3 +54,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int)
         0, 0, 0};
     return (int)DialogBoxIndirectParamA(instance, (LPCDLGTEMPLATEA)templ, NULL, FloorProc, 0);
 }
+
+// Started as setup.exe is, without the C runtime's start-up code.
+extern "C" void WinMainCRTStartup()
+{
+    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT));
+}

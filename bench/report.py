@@ -81,3 +81,9 @@ if big and small and cp:
           f'{small[0]:.0f} ms = {copy:.0f} ms for the copy; `cp` of the same file on the same disk '
           f'{fmt(cp, "ms")}; throughput ratio (cp time / our copy time) {ratio:.2f} (target >= 0.9). '
           f'For context, `dd bs=64K` (a copy through user space) {fmt(dd, "ms")}.')
+
+plain, replace = stat('copy-plain', 'copy_ms'), stat('copy-replace', 'replace_ms')
+if plain and replace:
+    print(f'\nCopy over an existing 256 MiB file: the system\'s CopyFileA {fmt(plain, "ms")}; setup.exe\'s copy '
+          f'(to a file beside it, then put in place in one step) {fmt(replace, "ms")}: ratio '
+          f'{replace[0] / plain[0]:.2f}x (target <= 1.1x).')

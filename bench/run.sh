@@ -95,6 +95,14 @@ measure() {  # label, benchtool arguments...
     t0=$(date +%s%N); dd if="$work/stage-big/qwill.exe" of="$WINEPREFIX/drive_c/cp-dest/qwill.exe" bs=64K status=none
     echo "copy-dd dd_ms=$(( ($(date +%s%N) - t0) / 1000000 ))"
   done
+  # setup.exe's copy (beside the target, then put in place) against a plain CopyFileA, both
+  # over an existing 256 MiB file, alternately
+  target="$WINEPREFIX/drive_c/cp-dest/qwill.exe"
+  cp "$work/stage-big/qwill.exe" "$target"
+  for _ in $(seq "$runs"); do
+    wine "$tool" copy "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" 2>/dev/null | tr -d '\r' | sed 's/^/copy-plain /'
+    wine "$tool" replace "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" 2>/dev/null | tr -d '\r' | sed 's/^/copy-replace /'
+  done
   rm -rf "$WINEPREFIX/drive_c/cp-dest"
   uninstall_all
 } > "$work/raw.txt"

@@ -55,14 +55,17 @@ int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM lParam, LPARAM data)
 
 static const int SELECT_ATTEMPTS = 3;
 
-TBrowseHook::TBrowseHook() : pathBuf(NULL), changed(FALSE), selected(FALSE)
+TBrowseHook::TBrowseHook() : pathBuf(NULL), changed(FALSE), selected(FALSE), hasPath(TRUE)
 {
+    buttons[0] = buttons[1] = NULL;
 }
 
 BOOL TBrowseHook::AttachWindow(HWND browser)
 {
     BOOL attached = TSubclassWin::AttachWindow(browser);
     changed = FALSE;
+    hasPath = TRUE;
+    buttons[0] = buttons[1] = NULL;
     DWORD attributes = ::GetFileAttributesA(pathBuf);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         ParentDirOf(pathBuf, pathBuf);
@@ -85,23 +88,35 @@ void TBrowseHook::AddButtons()
     int height = ok.bottom - ok.top;
     int width = (topLeft.x - 30) / 2;
 
-    ::CreateWindowExA(0, "BUTTON", TEXT_NEW_FOLDER, WS_CHILD | WS_VISIBLE, 10, topLeft.y, width, height, hWnd,
-                      (HMENU)IDC_BROWSE_NEW_FOLDER, appInstance, NULL);
-    ::CreateWindowExA(0, "BUTTON", TEXT_DELETE, WS_CHILD | WS_VISIBLE, width + 18, topLeft.y, width, height, hWnd,
-                      (HMENU)IDC_BROWSE_DELETE, appInstance, NULL);
+    buttons[0] = ::CreateWindowExA(0, "BUTTON", TEXT_NEW_FOLDER, WS_CHILD | WS_VISIBLE, 10, topLeft.y, width,
+                                   height, hWnd, (HMENU)IDC_BROWSE_NEW_FOLDER, appInstance, NULL);
+    buttons[1] = ::CreateWindowExA(0, "BUTTON", TEXT_DELETE, WS_CHILD | WS_VISIBLE, width + 18, topLeft.y, width,
+                                   height, hWnd, (HMENU)IDC_BROWSE_DELETE, appInstance, NULL);
 
     HFONT font = (HFONT)SendDlgItemMessage(IDOK, WM_GETFONT, 0, 0);
     if (font) {
         SendDlgItemMessage(IDC_BROWSE_NEW_FOLDER, WM_SETFONT, (WPARAM)font, 0);
         SendDlgItemMessage(IDC_BROWSE_DELETE, WM_SETFONT, (WPARAM)font, 0);
     }
+    EnableButtons();
+}
+
+// Creating and deleting act on the highlighted folder only.
+void TBrowseHook::EnableButtons()
+{
+    for (HWND button : buttons)
+        if (button)
+            ::EnableWindow(button, hasPath);
 }
 
 BOOL TBrowseHook::StoreSelection(LPCITEMIDLIST item)
 {
-    // an item without a file-system path leaves the last good one
+    // an item without a file-system path (this computer, the network) leaves the last good
+    // one, which is then no longer highlighted
     char path[MAX_PATH];
-    if (!::SHGetPathFromIDListA(item, path))
+    hasPath = ::SHGetPathFromIDListA(item, path);
+    EnableButtons();
+    if (!hasPath)
         return FALSE;
     selected = TRUE;
     return BoundedCopy(pathBuf, MAX_PATH, path);
@@ -109,6 +124,8 @@ BOOL TBrowseHook::StoreSelection(LPCITEMIDLIST item)
 
 BOOL TBrowseHook::OnCommand(WORD, WORD id, HWND)
 {
+    if ((id == IDC_BROWSE_NEW_FOLDER || id == IDC_BROWSE_DELETE) && !hasPath)
+        return TRUE;
     if (id == IDC_BROWSE_NEW_FOLDER)
         CreateFolder();
     else if (id == IDC_BROWSE_DELETE)

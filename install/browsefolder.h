@@ -27,9 +27,12 @@ public:
 
 private:
     BOOL selected;  // the browser reported a selection since the last attempt to set one
+    BOOL hasPath;   // the selection is a folder (not this computer, the network, ...)
+    HWND buttons[2];  // new folder and delete, once made
     void CreateFolder();
     void DeleteFolder();
     void AddButtons();
+    void EnableButtons();
 };
 
 // Asks for the name of a new folder.

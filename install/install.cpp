@@ -1,4 +1,5 @@
 // The install procedure: copy (mode 0), link, register, offer to start, quit.
+#include "filecopy.h"
 #include "instances.h"
 #include "paths.h"
 #include "procedures.h"
@@ -29,10 +30,22 @@ struct InstallPaths {
     char extraTarget[EXTRA_COUNT][MAX_PATH];
 };
 
+// A drive letter with its root, or a UNC path: a relative folder would be registered as one,
+// and be wrong from every other folder.
+static BOOL IsAbsoluteFolder(const char *folder)
+{
+    BOOL drive = ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z')) &&
+                 folder[1] == ':' && folder[2] == '\\';
+    BOOL unc = folder[0] == '\\' && folder[1] == '\\' && folder[2] && folder[2] != '\\';
+    return drive || unc;
+}
+
 static BOOL MakeInstallPaths(TWin *dlg, int mode, InstallPaths *p)
 {
     dlg->GetDlgItemText(mode == SETUP_MODE_INSTALL ? IDC_INSTALL_DIR : IDC_SETUP_DIR, p->installFolder, MAX_PATH);
-    BOOL fits = JoinPath(p->exePath, p->installFolder, MESSENGER_EXE);
+    BOOL fits = IsAbsoluteFolder(p->installFolder) && JoinPath(p->exePath, p->installFolder, MESSENGER_EXE);
+    for (int i = 0; i < EXTRA_COUNT; i++)
+        fits = fits && JoinPath(p->extraTarget[i], p->installFolder, EXTRA_FILES[i]);
     if (mode != SETUP_MODE_INSTALL)
         return fits;
 
@@ -40,9 +53,10 @@ static BOOL MakeInstallPaths(TWin *dlg, int mode, InstallPaths *p)
     fits = fits && JoinPath(p->sourceExe, p->setupFolder, MESSENGER_EXE) &&
            JoinPath(p->placeholderSourceExe, p->setupFolder, "org\\qwill.exe");
     for (int i = 0; i < EXTRA_COUNT; i++)
-        fits = fits && JoinPath(p->extraSource[i], p->setupFolder, EXTRA_FILES[i]) &&
-               JoinPath(p->extraTarget[i], p->installFolder, EXTRA_FILES[i]);
-    return fits;
+        fits = fits && JoinPath(p->extraSource[i], p->setupFolder, EXTRA_FILES[i]);
+    // the setup program installed is this one, whatever name a download gave it
+    DWORD len = ::GetModuleFileNameA(NULL, p->extraSource[0], MAX_PATH);
+    return fits && len > 0 && len < MAX_PATH;
 }
 
 static BOOL EnsureFolder(const char *folder)
@@ -52,20 +66,28 @@ static BOOL EnsureFolder(const char *folder)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// TRUE when the file exists and is smaller than a real messenger.
-static BOOL IsPlaceholder(const char *path)
+// The size of a file, through the calls every Windows version has. FALSE when it is not there.
+static BOOL SizeOfFile(const char *path, ULONGLONG *size)
 {
     WIN32_FIND_DATAA found;
     HANDLE find = ::FindFirstFileA(path, &found);
     if (find == INVALID_HANDLE_VALUE)
         return FALSE;
     ::FindClose(find);
-    return found.nFileSizeLow < PLACEHOLDER_EXE_SIZE;
+    *size = ((ULONGLONG)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+    return TRUE;
+}
+
+// TRUE when the file exists and is smaller than a real messenger.
+static BOOL IsPlaceholder(const char *path)
+{
+    ULONGLONG size;
+    return SizeOfFile(path, &size) && size < PLACEHOLDER_EXE_SIZE;
 }
 
 static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target)
 {
-    BOOL copied = ::CopyFileA(source, target, FALSE);
+    BOOL copied = CopyReplacing(source, target);
     LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : "failed");
     if (!copied) {
         if (ctx)
@@ -110,61 +132,70 @@ static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exeP
     reg->CloseKey();
 }
 
-// Size of the installed files in KiB, for Add/Remove Programs.
+// Size of the three files in the registered folder in KiB, for Add/Remove Programs.
 static DWORD InstalledKiB(const InstallPaths *p)
 {
     const char *files[] = {p->exePath, p->extraTarget[0], p->extraTarget[1]};
-    ULONGLONG bytes = 0;
-    for (const char *file : files) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (::GetFileAttributesExA(file, GetFileExInfoStandard, &data))
-            bytes += ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
-    }
+    ULONGLONG bytes = 0, size;
+    for (const char *file : files)
+        if (SizeOfFile(file, &size))
+            bytes += size;
     return (DWORD)((bytes + 1023) / 1024);
 }
 
-static void WriteUninstallEntry(TRegist *reg, const InstallPaths *p, const char *setupPath)
+// TRUE only when every value was written.
+static BOOL WriteUninstallEntry(TRegist *reg, const InstallPaths *p, const char *setupPath)
 {
-    char command[MAX_PATH + 8];
+    char command[MAX_PATH + 8], quietCommand[MAX_PATH + 12];
     // quoted, so that a folder with spaces cannot start another program
     BoundedFormat(command, sizeof(command), "\"%s\" /r", setupPath);
-    reg->SetString(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
-    reg->SetString(VALUE_UNINSTALL_STRING, command);
-    BoundedFormat(command, sizeof(command), "\"%s\" /r /s", setupPath);
-    reg->SetString("QuietUninstallString", command);
-    reg->SetString("DisplayIcon", p->exePath);
-    reg->SetString("DisplayVersion", TEXT_VERSION);
-    reg->SetString("InstallLocation", p->installFolder);
-    reg->SetString("Publisher", TEXT_PUBLISHER);
-    reg->SetDword("EstimatedSize", InstalledKiB(p));
-    reg->SetDword("NoModify", 1);
-    reg->SetDword("NoRepair", 1);
+    BoundedFormat(quietCommand, sizeof(quietCommand), "\"%s\" /r /s", setupPath);
+    BOOL written = reg->SetString(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
+    written = reg->SetString(VALUE_UNINSTALL_STRING, command) && written;
+    written = reg->SetString("QuietUninstallString", quietCommand) && written;
+    written = reg->SetString("DisplayIcon", p->exePath) && written;
+    written = reg->SetString("DisplayVersion", TEXT_VERSION) && written;
+    written = reg->SetString("InstallLocation", p->installFolder) && written;
+    written = reg->SetString("Publisher", TEXT_PUBLISHER) && written;
+    written = reg->SetDword("EstimatedSize", InstalledKiB(p)) && written;
+    written = reg->SetDword("NoModify", 1) && written;
+    written = reg->SetDword("NoRepair", 1) && written;
+    return written;
 }
 
-static void Register(TRegist *reg, const InstallPaths *p, RunContext *ctx)
+static const char *Written(BOOL opened, BOOL written)
+{
+    return !opened ? "skipped: key not opened" : written ? "written" : "failed";
+}
+
+// FALSE when the Uninstall entry could not be written: without it the program cannot be
+// removed from Add/Remove Programs.
+static BOOL Register(TRegist *reg, const InstallPaths *p, RunContext *ctx)
 {
     reg->SetTopKey(HKEY_LOCAL_MACHINE);
-    BOOL written = FALSE;
+    BOOL opened = FALSE, written = FALSE;
     if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
         if (reg->OpenKey(SUBKEY_APP_PATH, TRUE)) {
-            written = reg->SetString(NULL, p->exePath) && reg->SetString(VALUE_PATH, p->installFolder);
+            opened = TRUE;
+            written = reg->SetString(NULL, p->exePath);
+            written = reg->SetString(VALUE_PATH, p->installFolder) && written;
             reg->CloseKey();
         }
         reg->CloseKey();
     }
-    LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, written ? "written" : "skipped");
+    LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, Written(opened, written));
 
-    char setupPath[MAX_PATH];
-    written = FALSE;
-    if (JoinPath(setupPath, p->installFolder, EXTRA_FILES[0]) && reg->OpenKey(KEY_UNINSTALL, FALSE)) {
+    opened = written = FALSE;
+    if (reg->OpenKey(KEY_UNINSTALL, FALSE)) {
         if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
-            WriteUninstallEntry(reg, p, setupPath);
-            written = TRUE;
+            opened = TRUE;
+            written = WriteUninstallEntry(reg, p, p->extraTarget[0]);
             reg->CloseKey();
         }
         reg->CloseKey();
     }
-    LogStep(ctx, "registry Uninstall\\%s: %s", SUBKEY_UNINSTALL, written ? "written" : "skipped");
+    LogStep(ctx, "registry Uninstall\\%s: %s", SUBKEY_UNINSTALL, Written(opened, written));
+    return written;
 }
 
 static void OfferToStart(TWin *dlg, const InstallPaths *p, RunContext *ctx)
@@ -208,7 +239,8 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 
     TRegist reg(HKEY_CURRENT_USER);
     WriteShortcuts(&reg, cfg, paths.exePath, ctx);
-    Register(&reg, &paths, ctx);
+    if (!Register(&reg, &paths, ctx) && ctx)
+        ctx->exitCode = EXIT_NOT_REGISTERED;
     OfferToStart(dlg, &paths, ctx);
     if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended)) {
         ::ShellExecuteA(NULL, NULL, paths.installFolder, NULL, NULL, SW_SHOW);

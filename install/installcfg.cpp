@@ -1,8 +1,7 @@
 // Install configuration defaults and command-line parsing.
 #include "installcfg.h"
 
-#include "tstr.h"
-
+#include <windows.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -31,6 +30,31 @@ static int LeadingNumber(const char *token)
     return value;
 }
 
+static const char FOLDER_SWITCH[] = "/d=";
+static const char LOG_SWITCH[] = "/log=";
+static const int FOLDER_SWITCH_LEN = sizeof(FOLDER_SWITCH) - 1;
+
+static BOOL IsSeparator(char c)
+{
+    return c && strchr(SEPARATORS, c);
+}
+
+// Where the token that starts at p ends: separators inside quotes belong to it, and an
+// unquoted "/d=" value takes the rest of the line, spaces and all.
+static char *TokenEnd(char *p)
+{
+    if (strncmp(p, FOLDER_SWITCH, FOLDER_SWITCH_LEN) == 0 && p[FOLDER_SWITCH_LEN] != '"')
+        return p + strlen(p);
+    BOOL quoted = FALSE;
+    for (; *p; p++) {
+        if (*p == '"')
+            quoted = !quoted;
+        else if (!quoted && IsSeparator(*p))
+            break;
+    }
+    return p;
+}
+
 static char *NextToken(char **cursor)
 {
     char *p = *cursor + strspn(*cursor, SEPARATORS);
@@ -38,100 +62,89 @@ static char *NextToken(char **cursor)
         *cursor = p;
         return NULL;
     }
-    char *end = p + strcspn(p, SEPARATORS);
+    char *end = TokenEnd(p);
     if (*end)
         *end++ = 0;
     *cursor = end;
     return p;
 }
 
+// The value of the switch name in token, also when the whole token is quoted ("/d=C:\A B"),
+// as a shell quotes an argument with spaces. A quoted value ends at its closing quote, an
+// unquoted one at the token's end. FALSE when token is not that switch; a value too long for
+// a path gives "".
+static BOOL SwitchValue(const char *token, const char *name, char *out, int size)
+{
+    BOOL quoted = token[0] == '"';
+    const char *value = token + (quoted ? 1 : 0);
+    size_t nameLen = strlen(name);
+    if (strncmp(value, name, nameLen) != 0)
+        return FALSE;
+    value += nameLen;
+    if (*value == '"') {
+        value++;
+        quoted = TRUE;
+    }
+    const char *end = quoted ? strchr(value, '"') : NULL;
+    if (!end) {
+        end = value + strlen(value);
+        while (end > value && IsSeparator(end[-1]))
+            end--;
+    }
+    size_t len = end - value;
+    if (len >= (size_t)size)
+        len = 0;  // no value rather than a cut one
+    memcpy(out, value, len);
+    out[len] = 0;
+    return TRUE;
+}
+
+// "/r" and a port count wherever they stand; the unattended switches only when asked for.
+// Nothing inside quotes is a switch or a port: a quoted token starts with the quote.
+static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switches)
+{
+    if (strcmp(token, "/r") == 0) {
+        cfg->mode = SETUP_MODE_UNINSTALL;
+    } else if (token[0] >= '0' && token[0] <= '9') {
+        int port = LeadingNumber(token);
+        if (port > 0)
+            cfg->port = port;
+    } else if (!switches) {
+        return;
+    } else if (strcmp(token, "/s") == 0) {
+        switches->silent = 1;
+    } else if (strcmp(token, "/inplace") == 0) {
+        switches->inPlace = 1;
+    } else if (SwitchValue(token, FOLDER_SWITCH, switches->folder, sizeof(switches->folder))) {
+        switches->folderGiven = 1;
+    } else {
+        SwitchValue(token, LOG_SWITCH, switches->logFile, sizeof(switches->logFile));
+    }
+}
+
+static void ApplyTokens(char *line, InstallCfg *cfg, SetupSwitches *switches)
+{
+    char *cursor = line;
+    for (char *token = NextToken(&cursor); token; token = NextToken(&cursor))
+        ApplyToken(token, cfg, switches);
+}
+
 void ParseCommandLine(char *cmdLine, InstallCfg *cfg)
 {
-    if (!cmdLine)
-        return;
-    char *cursor = cmdLine;
-    for (char *token = NextToken(&cursor); token; token = NextToken(&cursor)) {
-        if (strcmp(token, "/r") == 0) {
-            cfg->mode = SETUP_MODE_UNINSTALL;
-        } else if (token[0] >= '0' && token[0] <= '9') {
-            int port = LeadingNumber(token);
-            if (port > 0)
-                cfg->port = port;
-        }
-    }
-}
-
-static const char FOLDER_SWITCH[] = "/d=";
-static const char LOG_SWITCH[] = "/log=";
-
-// The value of a switch: a quoted value runs to its closing quote, else to the separator
-// (or, when toEnd, to the end of the line, spaces and all).
-static void SwitchValue(const char *p, BOOL toEnd, char *out, int size)
-{
-    const char *end;
-    if (*p == '"') {
-        p++;
-        end = strchr(p, '"');
-        if (!end)
-            end = p + strlen(p);
-    } else if (toEnd) {
-        end = p + strlen(p);
-        while (end > p && strchr(SEPARATORS, end[-1]))
-            end--;
-    } else {
-        end = p + strcspn(p, SEPARATORS);
-    }
-    int len = (int)(end - p);
-    if (len >= size) {
-        out[0] = 0;  // too long for a path: no value rather than a cut one
-        return;
-    }
-    memcpy(out, p, len);
-    out[len] = 0;
-}
-
-static BOOL IsSwitchAt(const char *line, const char *p, const char *name, int nameLen)
-{
-    return strncmp(p, name, nameLen) == 0 && (p == line || strchr(SEPARATORS, p[-1]));
-}
-
-static char *Duplicate(const char *text)
-{
-    size_t len = strlen(text);
-    char *copy = (char *)malloc(len + 1);
-    if (copy)
-        memcpy(copy, text, len + 1);
-    return copy;
+    if (cmdLine)
+        ApplyTokens(cmdLine, cfg, NULL);
 }
 
 void ParseSetupSwitches(const char *cmdLine, InstallCfg *cfg, SetupSwitches *switches)
 {
     memset(switches, 0, sizeof(*switches));
-    char *line = cmdLine ? Duplicate(cmdLine) : NULL;
+    if (!cmdLine)
+        return;
+    size_t len = strlen(cmdLine);
+    char *line = (char *)malloc(len + 1);
     if (!line)
         return;
-    for (char *p = line; *p; p++) {
-        if (IsSwitchAt(line, p, FOLDER_SWITCH, sizeof(FOLDER_SWITCH) - 1)) {
-            switches->folderGiven = 1;
-            SwitchValue(p + sizeof(FOLDER_SWITCH) - 1, TRUE, switches->folder, sizeof(switches->folder));
-            *p = 0;  // the folder takes the rest of the line
-            break;
-        }
-        if (IsSwitchAt(line, p, LOG_SWITCH, sizeof(LOG_SWITCH) - 1))
-            SwitchValue(p + sizeof(LOG_SWITCH) - 1, FALSE, switches->logFile, sizeof(switches->logFile));
-    }
-
-    char *rest = Duplicate(line);
-    if (rest) {
-        ParseCommandLine(rest, cfg);
-        free(rest);
-    }
-    char *cursor = line;
-    for (char *token = NextToken(&cursor); token; token = NextToken(&cursor)) {
-        if (strcmp(token, "/s") == 0)
-            switches->silent = 1;
-        else if (strcmp(token, "/inplace") == 0)
-            switches->inPlace = 1;
-    }
+    memcpy(line, cmdLine, len + 1);
+    ApplyTokens(line, cfg, switches);
     free(line);
 }

@@ -30,12 +30,13 @@ struct SetupSwitches {
     char logFile[260];       // "/log=FILE": the step log, or ""
 };
 
-// Reads the switches from a copy of the command line; cfg gets the rest of the line
-// (everything before "/d=", which takes the line to its end) as ParseCommandLine reads it.
+// Reads the switches from a copy of the command line, and applies it to cfg as
+// ParseCommandLine does.
 void ParseSetupSwitches(const char *cmdLine, InstallCfg *cfg, SetupSwitches *switches);
 
 // Applies the command line to cfg: "/r" chooses uninstall, a positive number sets the port.
-// The command line is split in place.
+// The command line is split in place into tokens; quotes keep separators in a token, and
+// an unquoted "/d=" takes the rest of the line.
 void ParseCommandLine(char *cmdLine, InstallCfg *cfg);
 
 #endif

@@ -23,3 +23,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
     TSetupApp app(instance, cmdLine, cmdShow);
     return app.Run();
 }
+
+// The arguments after the program's name, as the C runtime hands them to WinMain.
+static char *ArgumentsOf(char *commandLine)
+{
+    char *p = commandLine;
+    BOOL quoted = FALSE;
+    for (; *p && (quoted || (BYTE)*p > ' '); p++)
+        if (*p == '"')
+            quoted = !quoted;
+    while (*p && (BYTE)*p <= ' ')
+        p++;
+    return p;
+}
+
+// The process entry. The C runtime's start-up code stays out: it costs several kilobytes and
+// does nothing this program needs (msvcrt.dll sets itself up when it is loaded).
+extern "C" void WinMainCRTStartup()
+{
+    STARTUPINFOA startup;
+    startup.cb = sizeof(startup);
+    ::GetStartupInfoA(&startup);
+    int cmdShow = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+    ::ExitProcess(WinMain(::GetModuleHandleA(NULL), NULL, ArgumentsOf(::GetCommandLineA()), cmdShow));
+}

@@ -17,7 +17,9 @@ enum SetupExitCode {
     EXIT_MESSENGER_RUNNING = 2,
     EXIT_NO_INSTALL_FOLDER = 3,
     EXIT_COPY_FAILED = 4,
-    EXIT_NOTHING_TO_UNINSTALL = 5
+    EXIT_NOTHING_TO_UNINSTALL = 5,
+    EXIT_ANOTHER_SETUP = 6,
+    EXIT_NOT_REGISTERED = 7
 };
 
 // How a procedure runs beyond the dialog: unattended (no folder opened, a messenger that

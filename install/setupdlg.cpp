@@ -22,6 +22,8 @@ TSetupDlg::TSetupDlg(char *cmdLine, const char *logFile) : TDlg(IDD_SETUP), host
 
 TSetupDlg::~TSetupDlg()
 {
+    if (hWnd)
+        ::RemovePropA(hWnd, SETUP_DIALOG_PROP);
 }
 
 BOOL TSetupDlg::OnCreate(LPARAM)
@@ -33,6 +35,7 @@ BOOL TSetupDlg::OnCreate(LPARAM)
     }
     if (cfg.port != DEFAULT_PORT)
         AddPortToTitle();
+    ::SetPropA(hWnd, SETUP_DIALOG_PROP, (HANDLE)1);
     CentreAndShow();
 
     host.AttachWindow(GetDlgItem(IDC_OPTION_AREA));

@@ -8,6 +8,9 @@
 
 class TOptionSheet;
 
+// Window property that marks the main dialog, so that a second setup can find it.
+#define SETUP_DIALOG_PROP "QwillSetupDialog"
+
 class TSetupDlg : public TDlg {
 public:
     // cmdLine is split in place; logFile: the step log, or "" for none.

@@ -60,29 +60,42 @@ static BOOL Unregister(TRegist *reg, char *folder, RunContext *ctx)
     return found;
 }
 
-static void DeleteContainer(AcquireContextFunc acquire, const char *format, const char *user, const char *provider)
+static const char *DeleteContainer(AcquireContextFunc acquire, const char *container, const char *provider,
+                                   DWORD keySet)
 {
-    char container[MAX_PATH + 32];
-    if (!BoundedFormat(container, sizeof(container), format, user))
-        return;
     HCRYPTPROV prov;
-    acquire(&prov, container, provider, PROV_RSA_FULL, CRYPT_DELETEKEYSET | CRYPT_MACHINE_KEYSET);
-    acquire(&prov, container, provider, PROV_RSA_FULL, CRYPT_DELETEKEYSET);
+    if (acquire(&prov, container, provider, PROV_RSA_FULL, CRYPT_DELETEKEYSET | keySet))
+        return "deleted";
+    return ::GetLastError() == (DWORD)NTE_BAD_KEYSET ? "none" : "failed";
 }
 
-static void DeleteKeyContainers()
+// The messenger's two containers of this user, each in the machine and the user key set.
+static void DeleteKeyContainers(RunContext *ctx)
 {
+    static const struct {
+        const char *format, *provider;
+    } CONTAINERS[] = {{"qwill.rsa1024.%s", "Microsoft Enhanced Cryptographic Provider v1.0"},
+                      {"qwill.rsa512.%s", "Microsoft Base Cryptographic Provider v1.0"}};
     HMODULE advapi = ::LoadLibraryA("advapi32.dll");
     AcquireContextFunc acquire =
         advapi ? (AcquireContextFunc)(void *)::GetProcAddress(advapi, "CryptAcquireContextA") : NULL;
-    if (!acquire)
+    if (!acquire) {
+        LogStep(ctx, "key containers: skipped, no CryptAcquireContextA");
         return;
+    }
     char user[MAX_PATH];
     DWORD size = sizeof(user);
     if (!::GetUserNameA(user, &size))
         user[0] = 0;
-    DeleteContainer(acquire, "qwill.rsa1024.%s", user, "Microsoft Enhanced Cryptographic Provider v1.0");
-    DeleteContainer(acquire, "qwill.rsa512.%s", user, "Microsoft Base Cryptographic Provider v1.0");
+    for (const auto &entry : CONTAINERS) {
+        char container[MAX_PATH + 32];
+        if (!BoundedFormat(container, sizeof(container), entry.format, user))
+            continue;
+        static const DWORD KEY_SETS[] = {CRYPT_MACHINE_KEYSET, 0};
+        for (DWORD keySet : KEY_SETS)
+            LogStep(ctx, "key container %s, %s key set: %s", container, keySet ? "machine" : "user",
+                    DeleteContainer(acquire, container, entry.provider, keySet));
+    }
 }
 
 BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
@@ -116,10 +129,8 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         ::ShellExecuteA(NULL, NULL, folder, NULL, NULL, SW_SHOW);
         LogStep(ctx, "open folder %s", folder);
     }
-    if (cfg->delPubKey) {
-        DeleteKeyContainers();
-        LogStep(ctx, "key containers: deleted");
-    }
+    if (cfg->delPubKey)
+        DeleteKeyContainers(ctx);
     LogStep(ctx, "uninstall: done");
     ::PostQuitMessage(0);
     return TRUE;

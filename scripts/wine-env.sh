@@ -14,12 +14,15 @@ if [ "$WINE_VARIANT" = 64 ]; then
   export QWILL_WINE=/usr/lib/wine/wine64 QWILL_WINESERVER=/usr/lib/wine/wineserver64 WINEARCH=win64
   export WINESERVER=$QWILL_WINESERVER WINELOADER=$QWILL_WINE
 else
-  export QWILL_WINE=wine QWILL_WINESERVER=wineserver
+  # a new prefix would be 64-bit wherever 64-bit Wine is installed too
+  export QWILL_WINE=wine QWILL_WINESERVER=wineserver WINEARCH=win32
 fi
 wine_env_xvfb_pid=
 
+# A sourcing script may define wine_env_cleanup for its own teardown.
 wine_env_teardown() {
   "$QWILL_WINESERVER" -k >/dev/null 2>&1 || true
+  declare -F wine_env_cleanup >/dev/null && wine_env_cleanup
   [ -n "$wine_env_xvfb_pid" ] && kill "$wine_env_xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   return 0

@@ -258,6 +258,25 @@ TEST_F(Browsing, DeleteAFolderThatIsNotEmpty)
     EXPECT_EQ(ROOT + "\\full", text);
 }
 
+// With this computer selected, the folder shown before is no longer highlighted: the two
+// buttons act on nothing.
+TEST_F(Browsing, NoFolderSelectedNothingToCreateOrDelete)
+{
+    std::string text = Browse(ROOT + "\\empty", {WaitBrowser(&first), [this] {
+        LPITEMIDLIST drives;
+        if (FAILED(SHGetSpecialFolderLocation(NULL, CSIDL_DRIVES, &drives)))
+            return true;
+        SendMessageA(first, BFFM_SETSELECTIONA, FALSE, (LPARAM)drives);
+        CoTaskMemFree(drives);
+        for (int id : {IDC_BROWSE_NEW_FOLDER, IDC_BROWSE_DELETE})
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(first, id))) << id;
+        return true;
+    }, Press(&first, IDC_BROWSE_DELETE), Stays(&first), Press(&first, IDC_BROWSE_NEW_FOLDER), Stays(&first),
+       Press(&first, IDCANCEL)});
+    EXPECT_TRUE(FileExists(ROOT + "\\empty"));
+    EXPECT_EQ(ROOT + "\\empty", text);
+}
+
 TEST_F(Browsing, CancelKeepsTheTextAfterChanges)
 {
     HWND third = NULL;

@@ -101,20 +101,43 @@ TEST(SetupSwitches, UnattendedAndItsOptions)
     EXPECT_STREQ("C:\\x.log", all.switches.logFile);
     EXPECT_STREQ("C:\\My Apps\\Qwill", all.switches.folder);
 
-    // the folder takes the rest of the line: what looks like a switch or port there is folder
-    Parsed rest = Switches("/s /d=\"C:\\A B\\1 /r\" 5");
-    EXPECT_STREQ("C:\\A B\\1 /r", rest.switches.folder);
-    EXPECT_EQ(SETUP_MODE_INSTALL, rest.cfg.mode);
-    EXPECT_EQ(DEFAULT_PORT, rest.cfg.port);
-
-    Parsed quotedLog = Switches("/log=\"C:\\My Logs\\q.log\" /s");
-    EXPECT_STREQ("C:\\My Logs\\q.log", quotedLog.switches.logFile);
-    EXPECT_TRUE(quotedLog.switches.silent);
-
-    for (const char *line : {"/S", "x/s", "/ss", "-s", "/d", "/D=C:\\x"}) {
+    for (const char *line : {"/S", "x/s", "/ss", "-s", "/d", "/D=C:\\x", "\"/s\""}) {
         Parsed p = Switches(line);
         EXPECT_FALSE(p.switches.silent) << line;
         EXPECT_FALSE(p.switches.folderGiven) << line;
+    }
+}
+
+// Quotes: a quoted value ends at its quote and what follows counts; nothing inside quotes is
+// a switch or a port; a whole token in quotes is the switch; an unquoted folder takes the rest.
+TEST(SetupSwitches, QuotedValues)
+{
+    struct Row {
+        const char *line;
+        bool silent;
+        const char *folder;  // NULL: no "/d="
+        const char *log;
+        int mode, port;
+    } rows[] = {
+        {"/log=\"C:\\Logs 2024\\q.log\"", false, NULL, "C:\\Logs 2024\\q.log", 0, 2425},
+        {"/log=\"C:\\x /r 7\\q.log\" /s", true, NULL, "C:\\x /r 7\\q.log", 0, 2425},
+        {"/d=\"C:\\My Apps\\Qwill\" /s /log=C:\\q.log 99", true, "C:\\My Apps\\Qwill", "C:\\q.log", 0, 99},
+        {"/s \"/d=C:\\My Apps\\Qwill\"", true, "C:\\My Apps\\Qwill", "", 0, 2425},
+        {"\"/log=C:\\My Logs\\q.log\" /r /s", true, NULL, "C:\\My Logs\\q.log", 2, 2425},
+        {"/s /d=C:\\My Apps\\Qwill /r 5", true, "C:\\My Apps\\Qwill /r 5", "", 0, 2425},
+        {"\"/r\" \"2426\" /d=\"C:\\open", false, "C:\\open", "", 0, 2425},
+    };
+    for (const Row &row : rows) {
+        Parsed p = Switches(row.line);
+        EXPECT_EQ(row.silent, p.switches.silent != 0) << row.line;
+        EXPECT_EQ(row.folder != NULL, p.switches.folderGiven != 0) << row.line;
+        EXPECT_STREQ(row.folder ? row.folder : "", p.switches.folder) << row.line;
+        EXPECT_STREQ(row.log, p.switches.logFile) << row.line;
+        EXPECT_EQ(row.mode, p.cfg.mode) << row.line;
+        EXPECT_EQ(row.port, p.cfg.port) << row.line;
+        // the dialog reads the same line for "/r" and the port
+        EXPECT_EQ(row.mode, Parse(row.line).mode) << row.line;
+        EXPECT_EQ(row.port, Parse(row.line).port) << row.line;
     }
 }
 

@@ -7,6 +7,10 @@
 #include "world.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -62,6 +66,47 @@ protected:
         return value;
     }
 
+    // KiB of the three program files in folder
+    DWORD KiB(const std::string &folder)
+    {
+        size_t bytes = 0;
+        for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
+            bytes += ReadBytes(folder + "\\" + name).size();
+        return (DWORD)((bytes + 1023) / 1024);
+    }
+    // The file names in folder, sorted: nothing left behind by a copy.
+    std::vector<std::string> Names(const std::string &folder)
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    names.push_back(found.cFileName);
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Denies everyone writing to the key (made when missing), or takes that back and removes it.
+    void LockKey(const char *path, bool lock)
+    {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, WRITE_DAC, NULL, &key, NULL) != ERROR_SUCCESS)
+            return;
+        PSECURITY_DESCRIPTOR sd;
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorA(lock ? "D:(D;;KW;;;WD)(A;;KA;;;WD)" : "D:(A;;KA;;;WD)",
+                                                                 SDDL_REVISION_1, &sd, NULL)) {
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+            LocalFree(sd);
+        }
+        RegCloseKey(key);
+        if (!lock)
+            RegRemoveTree(HKEY_LOCAL_MACHINE, path);
+    }
+
     std::unique_ptr<SetupWorld> world;
     std::unique_ptr<RegBackup> programFiles;
     std::string log;
@@ -112,49 +157,147 @@ TEST_F(Unattended, InstallAndUninstallRoundTrip)
         EXPECT_FALSE(FileExists(world->Link(folder))) << folder;
     EXPECT_TRUE(world->Opened(300).empty());
     EXPECT_NE(std::string::npos, Log().find("uninstall: done"));
+    EXPECT_NE(std::string::npos, Log().find("machine key set: none"));  // there were none to delete
 
     EXPECT_EQ(5u, Silent("/r /s").exitCode);  // nothing left to uninstall
 }
 
-TEST_F(Unattended, InstallFolderSwitch)
+// Each row runs setup.exe unattended in a world of its own: what is prepared, the command
+// line, the exit code, and what must hold afterwards.
+TEST_F(Unattended, Outcomes)
 {
-    for (std::string folder : {world->root + "\\My Folder\\Qwill", world->root + "\\Other Folder\\Qwill"}) {
-        MakeFolders(folder.substr(0, folder.rfind('\\')));
-        bool quoted = folder.find("Other") != std::string::npos;
-        std::string arg = quoted ? "/d=\"" + folder + "\"" : "/d=" + folder;
-        EXPECT_EQ(0u, Silent("/s " + arg).exitCode) << arg;
-        EXPECT_TRUE(FileExists(folder + "\\qwill.exe")) << arg;
-        EXPECT_EQ(folder, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path")) << arg;
+    PROCESS_INFORMATION messenger = {};
+    const std::string spaced = "My Folder\\Qwill", other = "Other Folder\\Qwill";
+    struct Row {
+        const char *what;
+        std::function<void()> prepare;
+        std::function<std::string()> args;  // after the quoted path of the setup program
+        DWORD exitCode;
+        std::function<void()> check;
+        const char *exe;
+    } rows[] = {
+        {"a quoted folder ends at its quote; the switches after it count",
+         [&] { MakeFolders(world->root + "\\My Folder"); },
+         [&] { return "/d=\"" + world->root + "\\" + spaced + "\" /s /log=" + log; }, 0,
+         [&] {
+             EXPECT_TRUE(FileExists(world->root + "\\" + spaced + "\\qwill.exe"));
+             EXPECT_EQ(world->root + "\\" + spaced, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
+             EXPECT_NE(std::string::npos, Log().find("exit code 0"));
+         }},
+        {"the whole switch in quotes, as a shell quotes an argument with spaces",
+         [&] { MakeFolders(world->root + "\\Other Folder"); },
+         [&] { return "/s \"/d=" + world->root + "\\" + other + "\""; }, 0,
+         [&] {
+             EXPECT_TRUE(FileExists(world->root + "\\" + other + "\\qwill.exe"));
+             EXPECT_FALSE(FileExists(world->installDir));
+         }},
+        {"an unquoted folder takes the rest of the line", [&] { MakeFolders(world->root + "\\My Folder"); },
+         [&] { return "/s /d=" + world->root + "\\" + spaced; }, 0,
+         [&] { EXPECT_EQ(world->root + "\\" + spaced, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path")); }},
+        {"register in place: the size is of the files where they lie", [] {}, [] { return "/inplace /s"; }, 0,
+         [&] {
+             EXPECT_FALSE(FileExists(world->installDir));
+             EXPECT_EQ(world->setupDir, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
+             EXPECT_EQ(KiB(world->setupDir), Dword("EstimatedSize"));
+         }},
+        {"a relative folder is refused", [] {}, [] { return "/s /d=Qwill"; }, 3,
+         [&] {
+             EXPECT_FALSE(FileExists(world->setupDir + "\\Qwill"));
+             EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+         }},
+        {"a missing parent folder", [] {}, [&] { return "/s /d=" + world->root + "\\missing\\Qwill"; }, 3,
+         [&] { EXPECT_FALSE(FileExists(world->root + "\\missing")); }},
+        {"a file to copy is missing: what was copied before stays",
+         [&] { DeleteFileA(world->InSetup("readme.txt").c_str()); }, [] { return "/s"; }, 4,
+         [&] {
+             EXPECT_TRUE(FileExists(world->Installed("setup.exe")));
+             EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+         }},
+        {"the messenger does not close", [&] {
+             ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" /ignoreclose", &messenger));
+             PumpUntil([&] { return TopWindowOfProcess(messenger.dwProcessId, "qwill_class") != NULL; });
+         },
+         [&] { return "/s /log=" + log; }, 2,
+         [&] {
+             EXPECT_FALSE(FileExists(world->Installed("qwill.exe")));
+             EXPECT_NE(std::string::npos, Log().find("messenger still running"));
+             EndProcess(&messenger, 0);
+         }},
+        {"a renamed setup program installs itself, not an older setup.exe beside it",
+         [&] {
+             CopyFileA(world->InSetup("setup.exe").c_str(), world->InSetup("setup (1).exe").c_str(), FALSE);
+             WriteBytes(world->InSetup("setup.exe"), "an older setup program");
+         },
+         [] { return "/s"; }, 0,
+         [&] { EXPECT_TRUE(ReadBytes(world->InSetup("setup (1).exe")) == ReadBytes(world->Installed("setup.exe"))); },
+         "setup (1).exe"},
+        {"read-only installed files (copied from a CD) are replaced",
+         [&] {
+             ASSERT_EQ(0u, Silent("/s").exitCode);
+             for (const char *name : {"qwill.exe", "readme.txt"})
+                 SetFileAttributesA(world->Installed(name).c_str(), FILE_ATTRIBUTE_READONLY);
+             WriteBytes(world->InSetup("readme.txt"), "new readme");
+         },
+         [] { return "/s"; }, 0,
+         [&] {
+             EXPECT_EQ("new readme", ReadBytes(world->Installed("readme.txt")));
+             EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), Names(world->installDir));
+         }},
+        {"the Uninstall entry cannot be written", [&] { LockKey(UNINSTALL, true); },
+         [&] { return "/s /log=" + log; }, 7,
+         [&] {
+             LockKey(UNINSTALL, false);
+             EXPECT_TRUE(FileExists(world->Installed("qwill.exe")));
+             EXPECT_NE(std::string::npos, Log().find("Uninstall\\Qwill: skipped"));
+             EXPECT_EQ(std::string::npos, Log().find("Uninstall\\Qwill: written"));
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        world.reset();  // the old world goes first: the new one has the same folders
+        world.reset(new SetupWorld("unattended"));
+        row.prepare();
+        Outcome outcome = Run("\"" + world->InSetup(row.exe ? row.exe : "setup.exe") + "\" " + row.args());
+        EXPECT_EQ(row.exitCode, outcome.exitCode);
+        EXPECT_FALSE(outcome.windowShown);
+        row.check();
     }
 }
 
-TEST_F(Unattended, InPlace)
+// An upgrade that runs out of disk space leaves the installed messenger as it was.
+TEST_F(Unattended, ADiskFullUpgradeKeepsTheOldFile)
 {
-    EXPECT_EQ(0u, Silent("/inplace /s").exitCode);
-    EXPECT_FALSE(FileExists(world->installDir));
-    EXPECT_EQ(world->setupDir, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
+    const std::string disk = "S:\\";  // a small disk that the test command mounts when it may
+    if (GetDriveTypeA(disk.c_str()) == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "no small disk S: (mounting a small file system needs root)";
+    const std::string folder = disk + "Qwill";
+    ASSERT_EQ(0u, Silent("/s /d=" + folder).exitCode);
+    std::string old = ReadBytes(folder + "\\qwill.exe");
+    WriteBytes(world->InSetup("qwill.exe"), std::string(8 << 20, 'Q'));  // more than the disk holds
+    EXPECT_EQ(4u, Silent("/s /d=" + folder).exitCode);
+    EXPECT_TRUE(old == ReadBytes(folder + "\\qwill.exe"));
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), Names(folder));
+    RemoveTree(folder);
 }
 
-TEST_F(Unattended, ExitCodesOfFailures)
+// One setup at a time: a second unattended one leaves, a second with the dialog brings the
+// first one's dialog to the front and leaves.
+TEST_F(Unattended, TwoSetupsAtOnce)
 {
-    EXPECT_EQ(3u, Silent("/s /d=" + world->root + "\\missing\\Qwill").exitCode);
-    EXPECT_FALSE(FileExists(world->root + "\\missing"));
+    SetupRun first;
+    ASSERT_TRUE(first.Start("\"" + world->InSetup("setup.exe") + "\""));
+    EXPECT_EQ(6u, Silent("/s /log=" + log).exitCode);
+    EXPECT_FALSE(FileExists(world->installDir));
+    EXPECT_NE(std::string::npos, Log().find("another setup is running"));
 
-    DeleteFileA(world->InSetup("readme.txt").c_str());
-    EXPECT_EQ(4u, Silent("/s").exitCode);
-    EXPECT_TRUE(FileExists(world->Installed("setup.exe")));  // copied before the failure
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
-    RemoveTree(world->installDir);
-
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" /ignoreclose", &pi));
-    PumpUntil([&] { return TopWindowOfProcess(pi.dwProcessId, "qwill_class") != NULL; });
-    Outcome running = Silent("/s /log=" + log);
-    EXPECT_EQ(2u, running.exitCode);
-    EXPECT_FALSE(running.windowShown);
-    EXPECT_FALSE(FileExists(world->Installed("qwill.exe")));
-    EXPECT_NE(std::string::npos, Log().find("messenger still running"));
-    EndProcess(&pi, 0);
+    SetForegroundWindow(GetDesktopWindow());
+    Outcome second = Silent("");
+    EXPECT_EQ(6u, second.exitCode);
+    EXPECT_FALSE(second.windowShown);
+    EXPECT_EQ(first.dialog, GetForegroundWindow());
+    first.Click(IDCANCEL);
+    EXPECT_EQ(0u, first.Finish());
+    EXPECT_EQ(0u, Silent("/s").exitCode);  // free again
 }
 
 TEST_F(Unattended, WithoutTheSwitchNothingChanges)

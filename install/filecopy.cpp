@@ -1,0 +1,80 @@
+// Copying a program file over an installed one without losing the old one on failure.
+#include "filecopy.h"
+#include "tstr.h"
+
+#include <string.h>
+
+// out = path with its last character replaced by mark: a name beside it of the same length,
+// on the same volume. The names it is used with end in an ASCII character.
+static BOOL SiblingPath(const char *path, char mark, char *out)
+{
+    if (!BoundedCopy(out, MAX_PATH, path))
+        return FALSE;
+    size_t len = strlen(out);
+    if (len == 0 || (BYTE)out[len - 1] >= 0x80 || out[len - 1] == '\\')
+        return FALSE;
+    out[len - 1] = mark;
+    return TRUE;
+}
+
+static void DeleteQuietly(const char *path)
+{
+    ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);  // a read-only file cannot be deleted
+    ::DeleteFileA(path);
+}
+
+BOOL ReplaceByRenaming(const char *temp, const char *target)
+{
+    if (::GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
+        return ::MoveFileA(temp, target);
+    char backup[MAX_PATH];
+    if (!SiblingPath(target, '!', backup))
+        return FALSE;
+    DeleteQuietly(backup);
+    if (!::MoveFileA(target, backup))
+        return FALSE;
+    if (::MoveFileA(temp, target)) {
+        DeleteQuietly(backup);
+        return TRUE;
+    }
+    ::MoveFileA(backup, target);
+    return FALSE;
+}
+
+// MoveFileExA is looked up: Windows 95 lacks it, or has a stub that says so.
+static BOOL MoveReplacing(const char *temp, const char *target)
+{
+    typedef BOOL(WINAPI * MoveFileExFunc)(LPCSTR, LPCSTR, DWORD);
+    MoveFileExFunc moveEx =
+        (MoveFileExFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "MoveFileExA");
+    if (moveEx) {
+        if (moveEx(temp, target, MOVEFILE_REPLACE_EXISTING))
+            return TRUE;
+        if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+            return FALSE;
+    }
+    return ReplaceByRenaming(temp, target);
+}
+
+BOOL CopyReplacing(const char *source, const char *target)
+{
+    char temp[MAX_PATH];
+    if (!SiblingPath(target, '~', temp))
+        return FALSE;
+    DeleteQuietly(temp);  // left by an install that was cut short
+    if (!::CopyFileA(source, temp, FALSE)) {
+        DeleteQuietly(temp);
+        return FALSE;
+    }
+    // a read-only file (as copied from a CD) is replaced too, and stays so if it is not
+    DWORD attributes = ::GetFileAttributesA(target);
+    BOOL readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        ::SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (MoveReplacing(temp, target))
+        return TRUE;
+    if (readOnly)
+        ::SetFileAttributesA(target, attributes);
+    DeleteQuietly(temp);
+    return FALSE;
+}
