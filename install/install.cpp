@@ -1,6 +1,7 @@
 // The install procedure: copy (mode 0), link, register, offer to start, quit.
 #include "filecopy.h"
 #include "instances.h"
+#include "openfolder.h"
 #include "paths.h"
 #include "procedures.h"
 #include "regkeys.h"
@@ -13,7 +14,6 @@
 #include "tstr.h"
 #include "twin.h"
 
-#include <shellapi.h>
 
 static const char *const EXTRA_FILES[] = {"setup.exe", "readme.txt"};
 static const int EXTRA_COUNT = sizeof(EXTRA_FILES) / sizeof(EXTRA_FILES[0]);
@@ -242,10 +242,8 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     if (!Register(&reg, &paths, ctx) && ctx)
         ctx->exitCode = EXIT_NOT_REGISTERED;
     OfferToStart(dlg, &paths, ctx);
-    if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended)) {
-        ::ShellExecuteA(NULL, NULL, paths.installFolder, NULL, NULL, SW_SHOW);
-        LogStep(ctx, "open folder %s", paths.installFolder);
-    }
+    if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended))
+        OpenFolderInShell(paths.installFolder, ctx);
     LogStep(ctx, "install: done");
     ::PostQuitMessage(0);
     return TRUE;

@@ -1,5 +1,6 @@
 // The uninstall procedure: remove links, registry entries and, on request, key containers.
 #include "instances.h"
+#include "openfolder.h"
 #include "paths.h"
 #include "procedures.h"
 #include "regkeys.h"
@@ -12,7 +13,6 @@
 #include "tstr.h"
 #include "twin.h"
 
-#include <shellapi.h>
 #include <wincrypt.h>
 
 typedef BOOL(WINAPI *AcquireContextFunc)(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
@@ -125,10 +125,8 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         ctx->exitCode = EXIT_NOTHING_TO_UNINSTALL;
 
     dlg->MessageBox(TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
-    if (DriveTypeOfPath(folder) != DRIVE_REMOTE && !(ctx && ctx->unattended)) {
-        ::ShellExecuteA(NULL, NULL, folder, NULL, NULL, SW_SHOW);
-        LogStep(ctx, "open folder %s", folder);
-    }
+    if (DriveTypeOfPath(folder) != DRIVE_REMOTE && !(ctx && ctx->unattended))
+        OpenFolderInShell(folder, ctx);
     if (cfg->delPubKey)
         DeleteKeyContainers(ctx);
     LogStep(ctx, "uninstall: done");

@@ -99,7 +99,7 @@ TEST_F(EndToEnd, FirstInstall)
     EXPECT_EQ("\"" + world->Installed("setup.exe") + "\" /r", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString"));
     std::vector<std::string> starts;
     EXPECT_TRUE(PumpUntil([&] { return (starts = world->Starts(world->installDir)).size() >= 2; }));
-    EXPECT_EQ(std::vector<std::string>{"\"" + world->installDir + "\""}, world->Opened());
+    EXPECT_EQ(std::vector<std::string>{world->installDir}, world->Opened());
 }
 
 TEST_F(EndToEnd, EnterStartsAndTheUncheckedBoxesCount)
@@ -193,7 +193,30 @@ TEST_F(EndToEnd, UninstallThroughTheRegisteredCommand)
     EXPECT_EQ(0, CountContainers());
     std::vector<std::string> opened = world->Opened();
     ASSERT_EQ(2u, opened.size());
-    EXPECT_EQ("\"" + world->installDir + "\"", opened[1]);
+    EXPECT_EQ(world->installDir, opened[1]);
+
+    // The user deleted the program folder by hand, and a program of its name lies beside it:
+    // no uninstall, with the dialog or without, starts it.
+    const std::string planted = world->root + "\\Program Files\\Qwill.exe";
+    for (bool unattended : {false, true}) {
+        if (unattended)
+            EXPECT_EQ(0u, Run(world->InSetup("setup.exe"), "/s", false).Finish());
+        else
+            InstallFromTheStagedFolder();
+        RemoveTree(world->installDir);
+        CopyFileA(world->InSetup("qwill.exe").c_str(), planted.c_str(), FALSE);
+        DeleteFileA((world->root + "\\Program Files\\qwill.started").c_str());
+        Run(world->InSetup("setup.exe"), unattended ? "/r /s" : "/r", !unattended);
+        if (!unattended) {
+            run->Click(IDOK);
+            ExpectBox(IDOK, TEXT_START_NOW, TEXT_UNINSTALL, ASK);
+            ExpectBox(IDOK, TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
+        }
+        EXPECT_EQ(0u, run->Finish()) << unattended;
+        Sleep(500);
+        EXPECT_TRUE(world->Starts(world->root + "\\Program Files").empty()) << unattended;
+        EXPECT_EQ(3u, world->Opened().size()) << unattended;  // only the install's folder
+    }
 }
 
 TEST_F(EndToEnd, SwitchingModesKeepsTheSheets)

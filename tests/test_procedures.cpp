@@ -134,7 +134,7 @@ TEST_F(Procedures, FreshInstallAndStartTheMessenger)
     ASSERT_TRUE(PumpUntil([&] { return (starts = world->Starts(world->installDir)).size() >= 2; }));
     EXPECT_EQ("", starts[0]);  // started without arguments...
     EXPECT_STRCASEEQ(world->installDir.c_str(), starts[1].c_str());  // ...in the install folder
-    EXPECT_EQ(std::vector<std::string>{"\"" + world->installDir + "\""}, world->Opened());
+    EXPECT_EQ(std::vector<std::string>{world->installDir}, world->Opened());
 }
 
 TEST_F(Procedures, DecliningTheStartStartsNothing)
@@ -341,7 +341,7 @@ TEST_F(Uninstalling, RemovesLinksKeysAndContainers)
     EXPECT_EQ(0, CountContainers());
     for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
         EXPECT_TRUE(FileExists(world->Installed(name))) << name;
-    EXPECT_EQ(std::vector<std::string>{"\"" + world->installDir + "\""}, world->Opened());
+    EXPECT_EQ(std::vector<std::string>{world->installDir}, world->Opened());
 }
 
 TEST_F(Uninstalling, KeepsTheContainersWhenAsked)
@@ -356,7 +356,7 @@ TEST_F(Uninstalling, WithoutAnAppPathOpensTheSetupFolder)
     RegRemoveTree(HKEY_LOCAL_MACHINE, APP_PATHS);
     RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
     ASSERT_TRUE(Uninstall());
-    EXPECT_EQ(std::vector<std::string>{"\"" + world->setupDir + "\""}, world->Opened());
+    EXPECT_EQ(std::vector<std::string>{world->setupDir}, world->Opened());
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane"));  // made by the uninstall
 }
 

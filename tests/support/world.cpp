@@ -96,6 +96,13 @@ std::vector<std::string> SetupWorld::Opened(int waitMs) const
     // the recorder runs as its own process: give it a moment to write
     std::vector<std::string> lines;
     PumpUntil([&] { return !(lines = Lines(ReadBytes(std::string(ProgramFolder()) + "opened.txt"))).empty(); }, waitMs);
+    // recorded as "%1": the folder in quotes, with the separator the program ends it with
+    for (std::string &line : lines) {
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+            line = line.substr(1, line.size() - 2);
+        if (!line.empty() && line.back() == '\\')
+            line.pop_back();
+    }
     return lines;
 }
 

@@ -25,7 +25,7 @@ public:
     std::string Installed(const char *name) const { return installDir + "\\" + name; }
     std::string Link(int folder, const char *name = "Qwill.lnk") const { return linkDirs[folder] + "\\" + name; }
 
-    // Folders the shell was asked to open, as the recorder got them (quoted).
+    // Folders the shell was asked to open, as the recorder got them.
     std::vector<std::string> Opened(int waitMs = 3000) const;
     // What the stand-in messenger recorded in folder: command line, current folder, ...
     std::vector<std::string> Starts(const std::string &folder) const;
