@@ -2,6 +2,7 @@
 # Sets WINEPREFIX (scratch, inside the build tree), the GBK code page, DISPLAY, and the Wine
 # of the variant (scripts/variant.sh): QWILL_WINE runs a program, QWILL_WINESERVER is its server.
 # Usage: . scripts/wine-env.sh BUILD_DIR [keep-display]
+# With wine_env_fresh=1 the prefix is made anew.
 
 . "$(dirname "${BASH_SOURCE[0]}")/variant.sh"
 wine_env_build=$(cd "$1" && pwd)
@@ -18,6 +19,14 @@ else
   export QWILL_WINE=wine QWILL_WINESERVER=wineserver WINEARCH=win32
 fi
 wine_env_xvfb_pid=
+# a prefix of the other width (or of older scripts) cannot serve this Wine
+if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$WINEPREFIX/.qwill-prefix" 2>/dev/null)" != "$WINEARCH" ]; then
+  wine_env_fresh=1
+fi
+if [ "${wine_env_fresh:-0}" = 1 ]; then
+  "$QWILL_WINESERVER" -k >/dev/null 2>&1  # one left by a run that was killed
+  rm -rf "$WINEPREFIX"
+fi
 
 # A sourcing script may define wine_env_cleanup for its own teardown.
 wine_env_teardown() {
@@ -55,7 +64,7 @@ if [ ! -f "$WINEPREFIX/.qwill-prefix" ]; then
   wine_quiet reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f &&
   wine_quiet reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
   "$QWILL_WINESERVER" -w </dev/null >/dev/null 2>&1 &&
-  touch "$WINEPREFIX/.qwill-prefix"
+  echo "$WINEARCH" >"$WINEPREFIX/.qwill-prefix"
 fi
 "$QWILL_WINESERVER" -p </dev/null >/dev/null 2>&1
 wine_quiet wineboot

@@ -13,7 +13,6 @@
 
 namespace {
 
-const char CURRENT_VERSION[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char APP_PATHS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe";
 const char UNINSTALL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill";
 const char TITLE[] = "Qwill装载程序 ver2.06";
@@ -22,19 +21,11 @@ const UINT ASK = MB_OKCANCEL | MB_ICONINFORMATION;
 class EndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { CoInitialize(NULL); }
-    void SetUp() override
-    {
-        world.reset(new SetupWorld("e2e"));
-        // the default install folder is ProgramFilesDir\Qwill: point it into the scratch world
-        programFiles.reset(new RegBackup(HKEY_LOCAL_MACHINE, CURRENT_VERSION));
-        RegPutString(HKEY_LOCAL_MACHINE, CURRENT_VERSION, "ProgramFilesDir", world->root + "\\Program Files");
-    }
+    void SetUp() override { world.reset(new SetupWorld("e2e")); }
     void TearDown() override
     {
         run.reset();
-        programFiles.reset();
         world.reset();
-        DeleteContainers();
     }
     SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true)
     {
@@ -68,7 +59,6 @@ protected:
     }
 
     std::unique_ptr<SetupWorld> world;
-    std::unique_ptr<RegBackup> programFiles;
     std::unique_ptr<SetupRun> run;
 };
 
@@ -297,9 +287,7 @@ TEST_F(EndToEnd, BrowseInEveryMode)
 
 TEST_F(EndToEnd, OldWindowsIsRefused)
 {
-    const char appDefaults[] = "Software\\Wine\\AppDefaults\\setup.exe";
-    RegBackup keep(HKEY_CURRENT_USER, appDefaults);
-    RegPutString(HKEY_CURRENT_USER, appDefaults, "Version", "win31");
+    RegPutString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", "Version", "win31");
     Run(world->InSetup("setup.exe"), "", false);
     BoxSeen seen;
     ASSERT_TRUE(run->NextBox(&seen, IDOK));

@@ -282,20 +282,19 @@ TEST_F(Procedures, MissingKeysAreSkippedSilently)
 {
     const char shellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     const char appPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-    {
-        RegBackup keepFolders(HKEY_CURRENT_USER, shellFolders);
-        RegBackup keepAppPaths(HKEY_LOCAL_MACHINE, appPaths);
-        RegRemoveTree(HKEY_CURRENT_USER, shellFolders);
-        RegRemoveTree(HKEY_LOCAL_MACHINE, appPaths);
-        ASSERT_TRUE(Install({IDOK, IDCANCEL}));
-        EXPECT_EQ(2u, Boxes().size());
-        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, appPaths));
-        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
-        for (int folder = 0; folder < 3; folder++)
-            EXPECT_FALSE(FileExists(world->Link(folder)));
-    }
+    RegRemoveTree(HKEY_CURRENT_USER, shellFolders);
+    RegRemoveTree(HKEY_LOCAL_MACHINE, appPaths);
+    ASSERT_TRUE(Install({IDOK, IDCANCEL}));
+    EXPECT_EQ(2u, Boxes().size());
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, appPaths));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    for (int folder = 0; folder < 3; folder++)
+        EXPECT_FALSE(FileExists(world->Link(folder)));
+    TakeQuit();
+
     // one unreadable value skips only its own link
-    RegBackup keepFolders(HKEY_CURRENT_USER, shellFolders);
+    world.reset();  // puts the keys back
+    world.reset(new SetupWorld("proc"));
     HKEY key;
     RegOpenKeyExA(HKEY_CURRENT_USER, shellFolders, 0, KEY_ALL_ACCESS, &key);
     RegDeleteValueA(key, "Programs");

@@ -14,7 +14,6 @@
 
 namespace {
 
-const char CURRENT_VERSION[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char APP_PATHS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe";
 const char UNINSTALL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill";
 
@@ -28,15 +27,9 @@ protected:
     void SetUp() override
     {
         world.reset(new SetupWorld("unattended"));
-        programFiles.reset(new RegBackup(HKEY_LOCAL_MACHINE, CURRENT_VERSION));
-        RegPutString(HKEY_LOCAL_MACHINE, CURRENT_VERSION, "ProgramFilesDir", world->root + "\\Program Files");
         log = world->root + "\\setup.log";
     }
-    void TearDown() override
-    {
-        programFiles.reset();
-        world.reset();
-    }
+    void TearDown() override { world.reset(); }
     // Runs a command line to its end, watching for any window of the process.
     Outcome Run(const std::string &cmdLine)
     {
@@ -108,7 +101,6 @@ protected:
     }
 
     std::unique_ptr<SetupWorld> world;
-    std::unique_ptr<RegBackup> programFiles;
     std::string log;
 };
 
@@ -343,9 +335,7 @@ TEST_F(Unattended, AMessengerThatStaysIsNamedAndMayBeRetried)
 TEST_F(Unattended, APlantedLibraryIsNotLoaded)
 {
     // the program's folder holds a comctl32.dll, and this prefix would prefer it to the system's
-    const char appDefaults[] = "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides";
-    RegBackup keep(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
-    RegPutString(HKEY_CURRENT_USER, appDefaults, "comctl32", "native,builtin");
+    RegPutString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides", "comctl32", "native,builtin");
     ASSERT_TRUE(CopyFileA(BuiltFile("tests\\planted.dll").c_str(), world->InSetup("comctl32.dll").c_str(), FALSE));
 
     SetupRun run;

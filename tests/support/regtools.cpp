@@ -1,4 +1,4 @@
-// Registry helpers for tests: read, write, and put a key back as it was.
+// Registry helpers for tests: read, write, remove.
 #include "regtools.h"
 
 bool RegKeyExists(HKEY root, const std::string &path)
@@ -35,39 +35,18 @@ bool RegPutString(HKEY root, const std::string &path, const char *name, const st
     return ok;
 }
 
+bool RegMakeKey(HKEY root, const std::string &path)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 void RegRemoveTree(HKEY root, const std::string &path)
 {
     RegDeleteTreeA(root, path.c_str());
     RegDeleteKeyA(root, path.c_str());
 }
 
-static int backups;
-
-static void CopyTree(HKEY fromRoot, const std::string &from, HKEY toRoot, const std::string &to)
-{
-    HKEY source, target;
-    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS)
-        return;
-    if (RegCreateKeyExA(toRoot, to.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &target, NULL) == ERROR_SUCCESS) {
-        RegCopyTreeA(source, NULL, target);
-        RegCloseKey(target);
-    }
-    RegCloseKey(source);
-}
-
-RegBackup::RegBackup(HKEY rootKey, const std::string &keyPath) : root(rootKey), path(keyPath)
-{
-    saved = "Software\\QwillTest\\backup\\" + std::to_string(++backups);
-    RegRemoveTree(HKEY_CURRENT_USER, saved);
-    existed = RegKeyExists(root, path);
-    if (existed)
-        CopyTree(root, path, HKEY_CURRENT_USER, saved);
-}
-
-RegBackup::~RegBackup()
-{
-    RegRemoveTree(root, path);
-    if (existed)
-        CopyTree(HKEY_CURRENT_USER, saved, root, path);
-    RegRemoveTree(HKEY_CURRENT_USER, saved);
-}

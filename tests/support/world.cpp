@@ -1,11 +1,13 @@
 // The world a setup run acts on, made for one test and taken down after it.
 #include "world.h"
+#include "prefix.h"
 #include "scratch.h"
 #include "winwait.h"
 
 #include <string.h>
 
 namespace {
+const char CURRENT_VERSION[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char FOLDER_OPEN[] = "Folder\\shell\\open";
 const char *const LINK_VALUES[3] = {"Startup", "Programs", "Desktop"};
@@ -51,6 +53,7 @@ SetupWorld::SetupWorld(const std::string &name)
     installDir = root + "\\Program Files\\Qwill";
     MakeFolders(setupDir + "\\org");
     MakeFolders(root + "\\Program Files");
+    RegPutString(HKEY_LOCAL_MACHINE, CURRENT_VERSION, "ProgramFilesDir", root + "\\Program Files");
 
     std::string messenger = ReadBytes(BuiltFile("messenger\\qwill.exe"));
     WriteBytes(InSetup("qwill.exe"), messenger);
@@ -58,25 +61,12 @@ SetupWorld::SetupWorld(const std::string &name)
     CopyFileA(BuiltFile("setup.exe").c_str(), InSetup("setup.exe").c_str(), FALSE);
     WriteBytes(InSetup("readme.txt"), "Qwill readme\r\n");
 
-    for (auto key : {"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe",
-                     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill"}) {
-        backups.emplace_back(new RegBackup(HKEY_LOCAL_MACHINE, key));
-        RegRemoveTree(HKEY_LOCAL_MACHINE, key);
-    }
-    backups.emplace_back(new RegBackup(HKEY_CURRENT_USER, "software\\Korvane"));
-    RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
-
-    // the shell rewrites Shell Folders from User Shell Folders whenever it looks a folder up
-    backups.emplace_back(new RegBackup(HKEY_CURRENT_USER, SHELL_FOLDERS));
-    backups.emplace_back(new RegBackup(HKEY_CURRENT_USER, USER_SHELL_FOLDERS));
     for (int i = 0; i < 3; i++) {
         linkDirs[i] = root + "\\links\\" + LINK_VALUES[i];
         MakeFolders(linkDirs[i]);
-        RegPutString(HKEY_CURRENT_USER, SHELL_FOLDERS, LINK_VALUES[i], linkDirs[i]);
-        RegPutString(HKEY_CURRENT_USER, USER_SHELL_FOLDERS, LINK_VALUES[i], linkDirs[i]);
     }
+    PointShellFolders();
 
-    backups.emplace_back(new RegBackup(HKEY_CLASSES_ROOT, FOLDER_OPEN));
     RegRemoveTree(HKEY_CLASSES_ROOT, std::string(FOLDER_OPEN) + "\\ddeexec");
     RegPutString(HKEY_CLASSES_ROOT, std::string(FOLDER_OPEN) + "\\command", NULL,
                  "\"" + std::string(ProgramFolder()) + "openrec.exe\" \"%1\"");
@@ -85,10 +75,15 @@ SetupWorld::SetupWorld(const std::string &name)
 
 SetupWorld::~SetupWorld()
 {
-    CloseMessengers();
-    backups.clear();  // restored in reverse order of no importance: they do not overlap
-    RemoveTree(root);
-    DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
+    ResetPrefix();
+}
+
+void SetupWorld::PointShellFolders() const
+{
+    // the shell rewrites Shell Folders from User Shell Folders whenever it looks a folder up
+    for (int i = 0; i < 3; i++)
+        for (const char *key : {SHELL_FOLDERS, USER_SHELL_FOLDERS})
+            RegPutString(HKEY_CURRENT_USER, key, LINK_VALUES[i], linkDirs[i]);
 }
 
 std::vector<std::string> SetupWorld::Opened(int waitMs) const

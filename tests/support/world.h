@@ -1,13 +1,12 @@
 // The world a setup run acts on, made for one test and taken down after it: a staged setup
-// folder, an install folder's parent, scratch Startup/Programs/Desktop folders in the user's
-// Shell Folders, a recorder as the shell's open verb for folders, and the registry entries
-// of the messenger set aside.
+// folder, an install folder's parent that is also the default one (ProgramFilesDir), scratch
+// Startup/Programs/Desktop folders in the user's Shell Folders, and a recorder as the shell's
+// open verb for folders. Taken down, the prefix is as it was (prefix.h).
 #ifndef WORLD_H
 #define WORLD_H
 
 #include "regtools.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +28,10 @@ public:
     std::vector<std::string> Opened(int waitMs = 3000) const;
     // What the stand-in messenger recorded in folder: command line, current folder, ...
     std::vector<std::string> Starts(const std::string &folder) const;
+    // Points the user's Startup, Programs and Desktop folders at linkDirs.
+    void PointShellFolders() const;
     // Closes every stand-in messenger window and waits for them to go.
     static void CloseMessengers();
-
-private:
-    std::vector<std::unique_ptr<RegBackup>> backups;
 };
 
 std::vector<std::string> Lines(const std::string &text);
