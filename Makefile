@@ -3,7 +3,7 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: run test bench build clean
+.PHONY: run test bench build screenshots clean
 
 run:
 	scripts/run.sh
@@ -13,6 +13,9 @@ test:
 
 bench:
 	bench/run.sh
+
+screenshots:
+	scripts/run.sh --screenshots
 
 build:
 	scripts/build.sh

@@ -7,12 +7,15 @@
 //   copy SOURCE TARGET     time of the system's CopyFileA over an existing target
 //   replace SOURCE TARGET  time of setup.exe's copy over an existing target (a copy beside it,
 //                          then put in place in one step)
+//   click ID               presses button ID of the first visible dialog that has one (used by
+//                          the screenshots of scripts/run.sh)
 //   noop ...               does nothing (the shell's folder-open verb while measuring)
 #include "filecopy.h"
 
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static double Now()
@@ -186,6 +189,20 @@ static int Copy(const char *source, const char *target, bool replacing)
     return copied ? 0 : 2;
 }
 
+static BOOL CALLBACK PressIn(HWND wnd, LPARAM id)
+{
+    HWND button = GetDlgItem(wnd, (int)id);
+    if (!IsWindowVisible(wnd) || !button)
+        return TRUE;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return FALSE;
+}
+
+static int Click(int id)
+{
+    return EnumWindows(PressIn, id) ? 2 : 0;  // FALSE: stopped at the dialog, pressed
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 3 && strcmp(argv[1], "startup") == 0)
@@ -196,8 +213,10 @@ int main(int argc, char **argv)
         return Drive(argv[2], argv[3]);
     if (argc >= 4 && (strcmp(argv[1], "copy") == 0 || strcmp(argv[1], "replace") == 0))
         return Copy(argv[2], argv[3], strcmp(argv[1], "replace") == 0);
+    if (argc >= 3 && strcmp(argv[1], "click") == 0)
+        return Click(atoi(argv[2]));
     if (argc >= 2 && strcmp(argv[1], "noop") == 0)
         return 0;
-    fprintf(stderr, "usage: benchtool startup|run CMDLINE | drive SETUP FOLDER | copy|replace SOURCE TARGET | noop\n");
+    fprintf(stderr, "usage: benchtool startup|run CMDLINE | drive SETUP FOLDER | copy|replace SOURCE TARGET | click ID | noop\n");
     return 1;
 }

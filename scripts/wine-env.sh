@@ -66,5 +66,10 @@ if [ ! -f "$WINEPREFIX/.qwill-prefix" ]; then
   "$QWILL_WINESERVER" -w </dev/null >/dev/null 2>&1 &&
   echo "$WINEARCH" >"$WINEPREFIX/.qwill-prefix"
 fi
+# Wine looks for its own fonts beside its data folder, where this Debian build has none, so
+# the caption buttons would be drawn in another font than the Marlett symbols; Wine also
+# reads the fonts of C:\windows\Fonts.
+wine_env_fonts="$WINEPREFIX/drive_c/windows/Fonts"
+[ -f "$wine_env_fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$wine_env_fonts/" 2>/dev/null
 "$QWILL_WINESERVER" -p </dev/null >/dev/null 2>&1
 wine_quiet wineboot
