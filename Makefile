@@ -3,7 +3,7 @@
 BUILD_DIR ?= build
 export BUILD_DIR
 
-.PHONY: run test bench build screenshots clean
+.PHONY: run test bench build screenshots release clean
 
 run:
 	scripts/run.sh
@@ -17,8 +17,11 @@ bench:
 screenshots:
 	scripts/run.sh --screenshots
 
+release:
+	scripts/release.sh
+
 build:
 	scripts/build.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) dist

@@ -3,6 +3,8 @@
 #ifndef TEXTS_H
 #define TEXTS_H
 
+#include "version.h"
+
 // Message boxes
 #define TEXT_CLOSE_MESSENGER "卸载程序即将关闭Qwill, 是否继续?"
 #define TEXT_CANNOT_CREATE_DIR "无法建立目录!"
@@ -19,12 +21,12 @@
 // Main dialog and folder browser
 #define TEXT_PORT_SUFFIX " (PortNo = %d)"
 #define TEXT_CHOOSE_INSTALL_DIR "选择安装目录"
-#define TEXT_PRODUCT_NAME "Qwill简体中文版"
+#define TEXT_PRODUCT_NAME PRODUCT_NAME
 #define TEXT_NEW_FOLDER "新建目录"
 #define TEXT_DELETE "删除"
 
 // Add/Remove Programs
-#define TEXT_VERSION "2.06"
-#define TEXT_PUBLISHER "Korvane"
+#define TEXT_VERSION VERSION_TEXT
+#define TEXT_PUBLISHER COMPANY_NAME
 
 #endif

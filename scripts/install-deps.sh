@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/variant.sh
 
-packages=(g++-mingw-w64-i686 fonts-wine fonts-wqy-microhei xvfb xauth googletest cmake make imagemagick)
+packages=(g++-mingw-w64-i686 fonts-wine fonts-wqy-microhei xvfb xauth googletest cmake make imagemagick
+  osslsigncode openssl)
 if [ "$WINE_VARIANT" = 64 ]; then
   packages+=(wine wine64 g++-mingw-w64-x86-64)
 else

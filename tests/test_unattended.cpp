@@ -59,6 +59,18 @@ protected:
         return value;
     }
 
+    // A string of the program's version resource, from its Simplified Chinese block.
+    std::string VersionString(const std::string &program, const char *name)
+    {
+        std::vector<char> data(GetFileVersionInfoSizeA(program.c_str(), NULL));
+        char *value = NULL;
+        UINT len = 0;
+        std::string query = std::string("\\StringFileInfo\\080403a8\\") + name;
+        if (data.empty() || !GetFileVersionInfoA(program.c_str(), 0, data.size(), data.data()) ||
+            !VerQueryValueA(data.data(), query.c_str(), (void **)&value, &len) || !len)
+            return "";
+        return value;
+    }
     // KiB of the three program files in folder
     DWORD KiB(const std::string &folder)
     {
@@ -122,9 +134,20 @@ TEST_F(Unattended, InstallAndUninstallRoundTrip)
     EXPECT_EQ("\"" + setup + "\" /r", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString"));
     EXPECT_EQ("\"" + setup + "\" /r /s", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString"));
     EXPECT_EQ(world->Installed("qwill.exe"), RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayIcon"));
-    EXPECT_EQ("2.06", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion"));
     EXPECT_EQ(world->installDir, RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "InstallLocation"));
-    EXPECT_EQ("Korvane", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "Publisher"));
+    // the entry and the program's version resource say the same, in GBK
+    EXPECT_EQ("2.06", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion"));
+    const std::pair<const char *, std::string> version[] = {
+        {"FileVersion", "2.06"},
+        {"ProductVersion", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion")},
+        {"CompanyName", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "Publisher")},
+        {"ProductName", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayName")},
+        {"FileDescription", "Qwill\xD7\xB0\xD4\xD8\xB3\xCC\xD0\xF2"},
+        {"OriginalFilename", "setup.exe"}};
+    for (const auto &entry : version)
+        EXPECT_EQ(entry.second, VersionString(setup, entry.first)) << entry.first;
+    EXPECT_EQ("Korvane", VersionString(setup, "CompanyName"));
+    EXPECT_FALSE(VersionString(setup, "LegalCopyright").empty());
     size_t bytes = 0;
     for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
         bytes += ReadBytes(world->Installed(name)).size();
