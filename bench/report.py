@@ -82,7 +82,7 @@ if big and small and cp:
           f'{fmt(cp, "ms")}; throughput ratio (cp time / our copy time) {ratio:.2f} (target >= 0.9). '
           f'For context, `dd bs=64K` (a copy through user space) {fmt(dd, "ms")}.')
 
-plain, replace = stat('copy-plain', 'copy_ms'), stat('copy-replace', 'replace_ms')
+plain, replace = stat('copy-copy', 'copy_ms'), stat('copy-replace', 'replace_ms')
 if plain and replace:
     print(f'\nCopy over an existing 256 MiB file: the system\'s CopyFileA {fmt(plain, "ms")}; setup.exe\'s copy '
           f'(to a file beside it, then put in place in one step) {fmt(replace, "ms")}: ratio '

@@ -96,12 +96,15 @@ measure() {  # label, benchtool arguments...
     echo "copy-dd dd_ms=$(( ($(date +%s%N) - t0) / 1000000 ))"
   done
   # setup.exe's copy (beside the target, then put in place) against a plain CopyFileA, both
-  # over an existing 256 MiB file, alternately
+  # over an existing 256 MiB file, alternately, each after the disk has written back the last
   target="$WINEPREFIX/drive_c/cp-dest/qwill.exe"
   cp "$work/stage-big/qwill.exe" "$target"
   for _ in $(seq "$runs"); do
-    wine "$tool" copy "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" 2>/dev/null | tr -d '\r' | sed 's/^/copy-plain /'
-    wine "$tool" replace "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" 2>/dev/null | tr -d '\r' | sed 's/^/copy-replace /'
+    for way in copy replace; do
+      sync
+      wine "$tool" "$way" "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" 2>/dev/null | tr -d '\r' |
+        sed "s/^/copy-$way /"
+    done
   done
   rm -rf "$WINEPREFIX/drive_c/cp-dest"
   uninstall_all
