@@ -1,121 +1,112 @@
-// The world a setup run acts on, made for one test and taken down after it.
+// The real setup.exe at work: its world, and a driver that uses it as a person does.
 #include "world.h"
-#include "prefix.h"
-#include "scratch.h"
-#include "winwait.h"
 
-#include <string.h>
+#include <fstream>
 
-namespace {
-const char CURRENT_VERSION[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char FOLDER_OPEN[] = "Folder\\shell\\open";
-const char *const LINK_VALUES[3] = {"Startup", "Programs", "Desktop"};
-
-const char USER_SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-// Asks every stand-in messenger window to close; collects their processes to wait for.
-BOOL CALLBACK CloseMessenger(HWND wnd, LPARAM processes)
+static std::vector<std::string> LinesOf(const std::string &file)
 {
-    char cls[100] = "";
-    GetClassNameA(wnd, cls, sizeof(cls));
-    if (_strnicmp(cls, "qwill_class", 11) == 0) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(wnd, &pid);
-        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-        if (process)
-            ((std::vector<HANDLE> *)processes)->push_back(process);
-        PostMessageA(wnd, WM_CLOSE, 0, 0);
-    }
-    return TRUE;
-}
-}  // namespace
-
-std::vector<std::string> Lines(const std::string &text)
-{
+    std::ifstream in(file);
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(0, line.find('\r')));
     return lines;
 }
 
 SetupWorld::SetupWorld(const std::string &name)
+    : root("C:\\qwilltest\\" + name), setupDir(root + "\\setup"), installDir(root + "\\Program Files\\Qwill")
 {
-    root = "C:\\qwilltest\\" + name;
-    RemoveTree(root);
-    setupDir = root + "\\setup";
-    installDir = root + "\\Program Files\\Qwill";
+    const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+    const char *const linkValues[3] = {"Startup", "Programs", "Desktop"};
     MakeFolders(setupDir + "\\org");
     MakeFolders(root + "\\Program Files");
-    RegPutString(HKEY_LOCAL_MACHINE, CURRENT_VERSION, "ProgramFilesDir", root + "\\Program Files");
-
+    RegPutString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                 root + "\\Program Files");
     std::string messenger = ReadBytes(BuiltFile("messenger\\qwill.exe"));
     WriteBytes(InSetup("qwill.exe"), messenger);
-    WriteBytes(InSetup("org\\qwill.exe"), messenger + "ORG");  // same program, other bytes
+    WriteBytes(InSetup("org\\qwill.exe"), messenger + "ORG");  // the same program, other bytes
     CopyFileA(BuiltFile("setup.exe").c_str(), InSetup("setup.exe").c_str(), FALSE);
     WriteBytes(InSetup("readme.txt"), "Qwill readme\r\n");
-
     for (int i = 0; i < 3; i++) {
-        linkDirs[i] = root + "\\links\\" + LINK_VALUES[i];
+        linkDirs[i] = root + "\\links\\" + linkValues[i];
         MakeFolders(linkDirs[i]);
+        // the shell rewrites Shell Folders from User Shell Folders whenever it looks one up
+        for (const char *key : {"Shell Folders", "User Shell Folders"})
+            RegPutString(HKEY_CURRENT_USER, explorer + key, linkValues[i], linkDirs[i]);
     }
-    PointShellFolders();
-
-    RegRemoveTree(HKEY_CLASSES_ROOT, std::string(FOLDER_OPEN) + "\\ddeexec");
-    RegPutString(HKEY_CLASSES_ROOT, std::string(FOLDER_OPEN) + "\\command", NULL,
+    RegRemoveTree(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\ddeexec");
+    RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\command", NULL,
                  "\"" + std::string(ProgramFolder()) + "openrec.exe\" \"%1\"");
     DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
 }
 
-SetupWorld::~SetupWorld()
-{
-    ResetPrefix();
-}
-
-void SetupWorld::PointShellFolders() const
-{
-    // the shell rewrites Shell Folders from User Shell Folders whenever it looks a folder up
-    for (int i = 0; i < 3; i++)
-        for (const char *key : {SHELL_FOLDERS, USER_SHELL_FOLDERS})
-            RegPutString(HKEY_CURRENT_USER, key, LINK_VALUES[i], linkDirs[i]);
-}
-
 std::vector<std::string> SetupWorld::Opened(int waitMs) const
 {
-    // the recorder runs as its own process: give it a moment to write
-    std::vector<std::string> lines;
-    PumpUntil([&] { return !(lines = Lines(ReadBytes(std::string(ProgramFolder()) + "opened.txt"))).empty(); }, waitMs);
-    // recorded as "%1": the folder in quotes, with the separator the program ends it with
-    for (std::string &line : lines) {
-        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
-            line = line.substr(1, line.size() - 2);
-        if (!line.empty() && line.back() == '\\')
-            line.pop_back();
-    }
+    std::vector<std::string> lines;  // the recorder is a process of its own: give it a moment
+    PumpUntil([&] { return !(lines = LinesOf(std::string(ProgramFolder()) + "opened.txt")).empty(); }, waitMs);
+    for (std::string &line : lines)  // "%1": in quotes, the folder and the separator that ends it
+        line = line.substr(1, line.size() - 3);
     return lines;
 }
 
 std::vector<std::string> SetupWorld::Starts(const std::string &folder) const
 {
-    return Lines(ReadBytes(folder + "\\qwill.started"));
+    return LinesOf(folder + "\\qwill.started");
 }
 
-void SetupWorld::CloseMessengers()
+bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog)
 {
-    std::vector<HANDLE> processes;
-    EnumWindows(CloseMessenger, (LPARAM)&processes);
-    for (HANDLE process : processes) {
-        // one that ignores WM_CLOSE (or hangs) is ended
-        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) {
-            TerminateProcess(process, 0xDEAD);
-            WaitForSingleObject(process, 5000);
-        }
-        CloseHandle(process);
-    }
+    if (!StartProcess(cmdLine, &pi) || !waitForDialog)
+        return pi.hProcess != NULL;
+    // the dialog shows itself before its start-up work ends: it is there once its sheet is
+    bool shown = PumpUntil([&] {
+        dialog = WindowOf(pi.dwProcessId, [](HWND wnd) {
+            return IsWindowVisible(wnd) && FindWindowExA(GetDlgItem(wnd, 1133), NULL, NULL, NULL);
+        });
+        return dialog != NULL;
+    }, 15000);
+    WaitForInputIdle(pi.hProcess, 10000);
+    return shown;
+}
+
+bool SetupRun::Checked(int id, HWND parent)
+{
+    return SendDlgItemMessageA(parent ? parent : dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetupRun::Click(int id, HWND parent)
+{
+    PostMessageA(GetDlgItem(parent ? parent : dialog, id), BM_CLICK, 0, 0);
+}
+
+void SetupRun::Key(HWND target, UINT vk)
+{
+    PostMessageA(target, WM_KEYDOWN, vk, 1);
+    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+bool SetupRun::NextBox(BoxSeen *seen, int answer)
+{
+    HWND box = NULL;
+    auto isBox = [&](HWND wnd) { return wnd != dialog && IsWindowVisible(wnd) && GetDlgItem(wnd, 0xFFFF); };
+    if (!PumpUntil([&] { return (box = WindowOf(pi.dwProcessId, isBox)) != NULL; }, 10000))
+        return false;
+    Sleep(50);  // let it finish its layout
+    seen->text = TextOf(GetDlgItem(box, 0xFFFF));
+    seen->caption = TextOf(box);
+    seen->style = GetDlgItem(box, IDRETRY) ? MB_RETRYCANCEL : GetDlgItem(box, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    return PumpUntil([&] { return !IsWindow(box); }, 5000);
+}
+
+DWORD RunToEnd(const std::string &cmdLine, bool *shown)
+{
+    PROCESS_INFORMATION pi;
+    bool seen = false;
+    if (!StartProcess(cmdLine, &pi))
+        return 0xFFFFFFFF;
+    for (DWORD start = GetTickCount(); WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT && GetTickCount() - start < 30000;)
+        seen = seen || WindowOf(pi.dwProcessId, [](HWND wnd) { return IsWindowVisible(wnd) && ClassOf(wnd) != "IME"; });
+    if (shown)
+        *shown = seen;
+    return EndProcess(&pi, 0);
 }

@@ -1,39 +1,50 @@
-// The world a setup run acts on, made for one test and taken down after it: a staged setup
-// folder, an install folder's parent that is also the default one (ProgramFilesDir), scratch
-// Startup/Programs/Desktop folders in the user's Shell Folders, and a recorder as the shell's
-// open verb for folders. Taken down, the prefix is as it was (prefix.h).
+// The real setup.exe at work: the world it acts on, and a driver that uses it as a person does.
 #ifndef WORLD_H
 #define WORLD_H
 
-#include "regtools.h"
+#include "harness.h"
 
-#include <string>
-#include <vector>
-
-class SetupWorld {
-public:
+// Made for one test and reset after it: a staged setup folder (qwill.exe, setup.exe,
+// readme.txt, org\qwill.exe), an install folder's parent that is the default one
+// (ProgramFilesDir), scratch Startup, Programs and Desktop folders in Shell Folders, and a
+// recorder as the shell's open verb for folders.
+struct SetupWorld {
     explicit SetupWorld(const std::string &name);
-    ~SetupWorld();
-
-    std::string root;         // C:\qwilltest\<name>
-    std::string setupDir;     // staged: qwill.exe, setup.exe, readme.txt, org\qwill.exe
-    std::string installDir;   // ...\Program Files\Qwill (its parent exists)
-    std::string linkDirs[3];  // Startup, Programs, Desktop
-
+    ~SetupWorld() { ResetPrefix(); }
     std::string InSetup(const char *name) const { return setupDir + "\\" + name; }
     std::string Installed(const char *name) const { return installDir + "\\" + name; }
     std::string Link(int folder, const char *name = "Qwill.lnk") const { return linkDirs[folder] + "\\" + name; }
-
-    // Folders the shell was asked to open, as the recorder got them.
-    std::vector<std::string> Opened(int waitMs = 3000) const;
-    // What the stand-in messenger recorded in folder: command line, current folder, ...
+    std::vector<std::string> Opened(int waitMs = 3000) const;  // the folders the shell was asked to open
+    // What the stand-in messenger recorded at each start from folder: its arguments, its folder.
     std::vector<std::string> Starts(const std::string &folder) const;
-    // Points the user's Startup, Programs and Desktop folders at linkDirs.
-    void PointShellFolders() const;
-    // Closes every stand-in messenger window and waits for them to go.
-    static void CloseMessengers();
+
+    std::string root, setupDir, installDir, linkDirs[3];  // root: C:\qwilltest\<name>
 };
 
-std::vector<std::string> Lines(const std::string &text);
+struct BoxSeen {
+    std::string text, caption;
+    UINT style;  // its buttons
+};
+
+// A setup.exe process and its dialog, driven as a person would, every wait bounded.
+struct SetupRun {
+    ~SetupRun() { Finish(0); }
+    bool Start(const std::string &cmdLine, bool waitForDialog = true);  // until the dialog waits for input
+    std::string Text(int id) { return TextOf(GetDlgItem(dialog, id)); }
+    bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
+    bool Checked(int id, HWND parent = NULL);
+    HWND Sheet() { return FindWindowExA(GetDlgItem(dialog, 1133), NULL, "#32770", NULL); }
+    int SheetResource() { return !Sheet() ? 0 : GetDlgItem(Sheet(), 1152) ? 151 : 101; }
+    void Click(int id, HWND parent = NULL);  // posted: a procedure must not hold up the driver
+    void Key(HWND target, UINT vk);
+    bool NextBox(BoxSeen *seen, int answer);  // the next message box: read, then answered
+    DWORD Finish(int timeoutMs = 20000) { return pi.hProcess ? EndProcess(&pi, timeoutMs) : 0; }
+
+    HWND dialog = NULL;
+    PROCESS_INFORMATION pi = {};
+};
+
+// Runs a command line to its end (30 s at most); shown tells whether a window appeared.
+DWORD RunToEnd(const std::string &cmdLine, bool *shown = nullptr);
 
 #endif

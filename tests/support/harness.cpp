@@ -1,0 +1,245 @@
+// What the tests work with, on the real files, processes, windows and registry of the prefix.
+#include "harness.h"
+
+#include <gtest/gtest.h>
+#include <sddl.h>
+#include <shlobj.h>
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <fstream>
+
+void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+        std::string name = found.cFileName, full = path + "\\" + name;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // a test may have made it read-only
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA(full.c_str());
+        else if (name != "." && name != "..")
+            RemoveTree(full);
+    }
+    FindClose(find);
+    RemoveDirectoryA(path.c_str());
+}
+
+bool WriteBytes(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    return bool(out.write(bytes.data(), bytes.size()).flush());
+}
+
+std::string ReadBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> FileNames(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const char *ProgramFolder()
+{
+    static char folder[MAX_PATH];
+    if (!folder[0] && GetModuleFileNameA(NULL, folder, sizeof(folder)))
+        strrchr(folder, '\\')[1] = 0;
+    return folder;
+}
+
+bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi)
+{
+    STARTUPINFOA si = {sizeof(si)};
+    std::string copy = cmdLine;
+    return CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
+}
+
+DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs)
+{
+    DWORD code = 0;
+    if (WaitForSingleObject(pi->hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(pi->hProcess, 0xDEAD);
+        WaitForSingleObject(pi->hProcess, 5000);
+    }
+    GetExitCodeProcess(pi->hProcess, &code);
+    CloseHandle(pi->hThread);
+    CloseHandle(pi->hProcess);
+    *pi = {};
+    return code;
+}
+
+bool PumpUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    for (DWORD start = GetTickCount();; MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT)) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        if (done())
+            return true;
+        if ((int)(GetTickCount() - start) > timeoutMs)
+            return false;
+    }
+}
+
+HWND WindowOf(DWORD processId, const std::function<bool(HWND)> &match)
+{
+    for (HWND wnd = FindWindowExA(NULL, NULL, NULL, NULL); wnd; wnd = FindWindowExA(NULL, wnd, NULL, NULL)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        if ((!processId || pid == processId) && match(wnd))
+            return wnd;
+    }
+    return NULL;
+}
+
+std::string ClassOf(HWND wnd)
+{
+    char name[256] = "";
+    GetClassNameA(wnd, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND wnd)
+{
+    char text[1024] = "";  // asked for: a control of another process keeps its text itself
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &ignored);
+    return text;
+}
+
+bool RegKeyExists(HKEY root, const std::string &path)
+{
+    HKEY key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
+}
+
+std::string RegString(HKEY root, const std::string &path, const char *name)
+{
+    char buf[2048] = "";
+    DWORD size = sizeof(buf) - 1;
+    return RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, NULL, buf, &size) == ERROR_SUCCESS ? buf : "";
+}
+
+DWORD RegDword(HKEY root, const std::string &path, const char *name)
+{
+    DWORD value = 0, size = sizeof(value);
+    RegGetValueA(root, path.c_str(), name, RRF_RT_REG_DWORD, NULL, &value, &size);
+    return value;
+}
+
+bool RegPutString(HKEY root, const std::string &path, const char *name, const std::string &value)
+{
+    return RegSetKeyValueA(root, path.c_str(), name, REG_SZ, value.c_str(), value.size() + 1) == ERROR_SUCCESS;
+}
+
+bool RegSetDacl(HKEY root, const std::string &path, const char *sddl)
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR sd;
+    if (RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, WRITE_DAC, NULL, &key, NULL) != ERROR_SUCCESS)
+        return false;
+    bool set = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, NULL) &&
+               RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    LocalFree(sd);
+    RegCloseKey(key);
+    return set;
+}
+
+void RegRemoveTree(HKEY root, const std::string &path)
+{
+    if (RegKeyExists(root, path))
+        RegSetDacl(root, path, "D:(A;;KA;;;WD)");  // a test may have denied writing to it
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+int Containers(DWORD flags)
+{
+    char user[MAX_PATH];
+    DWORD size = sizeof(user), done = 0;
+    GetUserNameA(user, &size);
+    for (int bits : {1024, 512})
+        for (DWORD keySet : {(DWORD)CRYPT_MACHINE_KEYSET, (DWORD)0}) {
+            std::string name = "qwill.rsa" + std::to_string(bits) + "." + user;
+            HCRYPTPROV prov;
+            if (!CryptAcquireContextA(&prov, name.c_str(), bits == 1024 ? MS_ENHANCED_PROV_A : MS_DEF_PROV_A,
+                                      PROV_RSA_FULL, flags | keySet))
+                continue;
+            done++;
+            if (!(flags & CRYPT_DELETEKEYSET))
+                CryptReleaseContext(prov, 0);
+        }
+    return done;
+}
+
+void CloseMessengers()
+{
+    std::vector<HANDLE> processes;
+    WindowOf(0, [&](HWND wnd) {
+        DWORD pid = 0;
+        if (_strnicmp(ClassOf(wnd).c_str(), "qwill_class", 11) == 0 && GetWindowThreadProcessId(wnd, &pid)) {
+            processes.push_back(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+            PostMessageA(wnd, WM_CLOSE, 0, 0);
+        }
+        return false;
+    });
+    for (HANDLE process : processes) {
+        if (WaitForSingleObject(process, 3000) != WAIT_OBJECT_0)
+            TerminateProcess(process, 0xDEAD);  // one that ignores the request, or hangs
+        CloseHandle(process);
+    }
+}
+
+namespace {
+struct PrefixState : ::testing::Environment {
+    void SetUp() override { ResetPrefix(); }
+};
+::testing::Environment *const prefixState = ::testing::AddGlobalTestEnvironment(new PrefixState);
+}  // namespace
+
+void ResetPrefix()
+{
+    const std::string version = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const char *const userFolders[][2] = {  // Wine's
+        {"Desktop", "%USERPROFILE%\\Desktop"},
+        {"Programs", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+        {"Startup", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp"}};
+    CloseMessengers();
+    Containers(CRYPT_DELETEKEYSET);
+    RegRemoveTree(HKEY_LOCAL_MACHINE, version + "\\App Paths\\qwill.exe");
+    RegRemoveTree(HKEY_LOCAL_MACHINE, version + "\\Uninstall\\Qwill");
+    for (const char *parent : {"\\App Paths", "\\Uninstall"}) {
+        HKEY key;  // made when a run cut short left it missing
+        if (RegCreateKeyA(HKEY_LOCAL_MACHINE, (version + parent).c_str(), &key) == ERROR_SUCCESS)
+            RegCloseKey(key);
+    }
+    RegPutString(HKEY_LOCAL_MACHINE, version, "ProgramFilesDir", "C:\\Program Files");
+    RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
+    RegRemoveTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
+    for (const auto &folder : userFolders) {
+        char path[MAX_PATH];
+        ExpandEnvironmentStringsA(folder[1], path, sizeof(path));
+        SHCreateDirectoryExA(NULL, path, NULL);
+        RegSetKeyValueA(HKEY_CURRENT_USER, (version + "\\Explorer\\User Shell Folders").c_str(), folder[0],
+                        REG_EXPAND_SZ, folder[1], lstrlenA(folder[1]) + 1);
+        RegPutString(HKEY_CURRENT_USER, version + "\\Explorer\\Shell Folders", folder[0], path);
+    }
+    // Wine hands folders to its explorer through DDE
+    RegRemoveTree(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\command");
+    RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\ddeexec", NULL, "[ViewFolder(%l, %I, %S)]");
+    RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\ddeexec", "NoActivateHandler", "");
+    RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\ddeexec\\application", NULL, "Folders");
+    for (const char *scratch : {"C:\\qwilltest", "N:\\qwilltest", "S:\\Qwill"})
+        RemoveTree(scratch);
+}

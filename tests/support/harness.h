@@ -1,0 +1,59 @@
+// What the tests work with: files, processes and windows under a time limit, the registry and
+// key containers of the scratch Wine prefix, and the state every test program starts from.
+#ifndef HARNESS_H
+#define HARNESS_H
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+inline bool FileExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool MakeFolders(const std::string &path)  // every missing level
+{
+    SHCreateDirectoryExA(NULL, path.c_str(), NULL);
+    return FileExists(path);
+}
+void RemoveTree(const std::string &path);
+bool WriteBytes(const std::string &path, const std::string &bytes);
+std::string ReadBytes(const std::string &path);
+std::vector<std::string> FileNames(const std::string &folder);  // the files in it, sorted
+
+const char *ProgramFolder();  // this test program's folder, ending in '\'
+// A program the build made beside the tests.
+inline std::string BuiltFile(const char *relative) { return std::string(ProgramFolder()) + "..\\" + relative; }
+
+bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi);
+// Waits for the process to end, kills it after timeoutMs, and returns its exit code.
+DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs = 10000);
+// Dispatches this thread's messages until done() holds or timeoutMs have passed.
+bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+// The first top-level window of the process (any process: 0) that match accepts.
+HWND WindowOf(DWORD processId, const std::function<bool(HWND)> &match);
+std::string ClassOf(HWND wnd);
+std::string TextOf(HWND wnd);
+
+bool RegKeyExists(HKEY root, const std::string &path);
+std::string RegString(HKEY root, const std::string &path, const char *name);  // "" when missing
+DWORD RegDword(HKEY root, const std::string &path, const char *name);
+// Writes a string value (name NULL: the default value), making the key when missing.
+bool RegPutString(HKEY root, const std::string &path, const char *name, const std::string &value);
+bool RegSetDacl(HKEY root, const std::string &path, const char *sddl);  // making the key when missing
+void RegRemoveTree(HKEY root, const std::string &path);
+
+// The messenger's four key containers (qwill.rsa1024/512.<user>, machine and user key set), by
+// CryptAcquireContext's flags: 0 counts, CRYPT_NEWKEYSET makes, CRYPT_DELETEKEYSET deletes them.
+int Containers(DWORD flags);
+
+// Closes every stand-in messenger window (ending the ones that do not close).
+void CloseMessengers();
+
+// Puts back what the tests change, from Wine's defaults, not from a copy: a run cut short may
+// have left anything changed, and every test program starts with this. No messenger runs, none
+// of its keys, key containers or scratch files are left; Shell Folders, ProgramFilesDir, the
+// folder verb, the App Paths and Uninstall keys and the Wine settings of setup.exe are Wine's.
+void ResetPrefix();
+
+#endif

@@ -1,0 +1,502 @@
+// The real setup.exe as its own process: with its dialog, driven as a person drives it, and
+// unattended, each run checked on the files, shortcuts, registry and key containers it leaves.
+#include "resource.h"
+#include "shortcut.h"
+#include "texts.h"
+#include "world.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <commctrl.h>
+#include <wincrypt.h>
+
+namespace {
+
+const char APP_PATHS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe";
+const char UNINSTALL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill";
+const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string TITLE = "Qwill装载程序 ver2.06";
+const UINT ASK = MB_OKCANCEL;
+
+class Setup : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CoInitialize(NULL); }
+    void SetUp() override { NewWorld(); }
+    void TearDown() override { run.reset(), world.reset(); }
+    void NewWorld()
+    {
+        world.reset();  // the old world goes first: the new one has the same folders
+        world.reset(new SetupWorld("setup"));
+        log = world->root + "\\setup.log";
+    }
+    SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true)
+    {
+        run.reset(new SetupRun);
+        EXPECT_TRUE(run->Start("\"" + exe + "\" " + args, waitForDialog)) << exe;
+        return *run;
+    }
+    DWORD Silent(const std::string &args, bool *shown = nullptr)
+    {
+        return RunToEnd("\"" + world->InSetup("setup.exe") + "\" " + args, shown);
+    }
+    void ExpectBox(int answer, const char *text, const char *caption, UINT style)
+    {
+        BoxSeen seen;
+        ASSERT_TRUE(run->NextBox(&seen, answer)) << text;
+        EXPECT_EQ(text, seen.text);
+        EXPECT_EQ(caption, seen.caption);
+        EXPECT_EQ(style, seen.style) << text;
+    }
+    void InstallWithTheDialog()
+    {
+        Run(world->InSetup("setup.exe"));
+        run->Click(IDOK);
+        ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
+        ExpectBox(IDCANCEL, TEXT_INSTALL_DONE, TEXT_INSTALL, ASK);
+        EXPECT_EQ(0u, run->Finish());
+    }
+    void UninstallWithTheDialog()
+    {
+        run->Click(IDOK);
+        ExpectBox(IDOK, TEXT_START_NOW, TEXT_UNINSTALL, ASK);
+        ExpectBox(IDOK, TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
+        EXPECT_EQ(0u, run->Finish());
+    }
+    void Cancel()
+    {
+        run->Click(IDCANCEL);
+        EXPECT_EQ(0u, run->Finish());
+    }
+    bool Logged(const std::string &text) { return ReadBytes(log).find(text) != std::string::npos; }
+    // A window of the running setup.exe with this caption, other than previous, settled.
+    HWND WaitWindow(const char *caption, HWND previous = NULL)
+    {
+        HWND wnd = NULL;
+        PumpUntil([&] {
+            wnd = WindowOf(run->pi.dwProcessId, [&](HWND w) { return IsWindowVisible(w) && TextOf(w) == caption; });
+            return wnd && wnd != previous && !IsWindow(previous);
+        }, 10000);
+        Sleep(300);
+        return wnd;
+    }
+    static void Press(HWND window, int id) { PostMessageA(window, WM_COMMAND, id, (LPARAM)GetDlgItem(window, id)); }
+    // True, and *browser the new one, when the browser closed to open again at a change.
+    bool Reopened(HWND *browser)
+    {
+        Sleep(500);
+        return !IsWindow(*browser) && (*browser = WaitWindow(TEXT_PRODUCT_NAME, *browser)) != NULL;
+    }
+    bool NewFolder(HWND *browser, const std::string &name)
+    {
+        Press(*browser, IDC_BROWSE_NEW_FOLDER);
+        HWND ask = WaitWindow("新建目录名称");
+        SetDlgItemTextA(ask, IDC_NEW_FOLDER_NAME, name.c_str());
+        Press(ask, IDOK);
+        return Reopened(browser);
+    }
+    HWND Browse(const std::string &start)
+    {
+        SetDlgItemTextA(run->dialog, IDC_INSTALL_DIR, start.c_str());
+        run->Click(IDC_BROWSE);
+        return WaitWindow(TEXT_PRODUCT_NAME);
+    }
+    void Close(HWND browser, int id)
+    {
+        Press(browser, id);
+        PumpUntil([&] { return !IsWindow(browser); });
+    }
+    // KiB of the three program files in folder
+    DWORD KiB(const std::string &folder)
+    {
+        size_t bytes = 0;
+        for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
+            bytes += ReadBytes(folder + "\\" + name).size();
+        return (DWORD)((bytes + 1023) / 1024);
+    }
+    // A string of the program's version resource, from its Simplified Chinese block.
+    std::string VersionString(const std::string &program, const char *name)
+    {
+        std::vector<char> data(GetFileVersionInfoSizeA(program.c_str(), NULL) + 1);
+        std::string query = std::string("\\StringFileInfo\\080403a8\\") + name;
+        char *value = NULL;
+        UINT len = 0;
+        GetFileVersionInfoA(program.c_str(), 0, data.size(), data.data());
+        return VerQueryValueA(data.data(), query.c_str(), (void **)&value, &len) && len ? value : "";
+    }
+
+    std::unique_ptr<SetupWorld> world;
+    std::unique_ptr<SetupRun> run;
+    std::string log;
+};
+
+TEST_F(Setup, InstallWithTheDialog)
+{
+    SetupRun &r = Run(world->InSetup("setup.exe"));
+    EXPECT_EQ(TITLE, TextOf(r.dialog));
+    EXPECT_EQ(world->installDir, r.Text(IDC_INSTALL_DIR));
+    EXPECT_EQ(world->setupDir, r.Text(IDC_SETUP_DIR));
+    EXPECT_TRUE(r.Checked(IDC_MODE_INSTALL) && r.Enabled(IDC_INSTALL_DIR) && !r.Enabled(IDC_SETUP_DIR));
+    EXPECT_EQ(101, r.SheetResource());
+    for (int id : {IDC_STARTUP_LINK, IDC_PROGRAMS_LINK, IDC_DESKTOP_LINK})
+        EXPECT_TRUE(r.Checked(id, r.Sheet())) << id;
+
+    // no folder: refused; Cancel at the question leaves the new folder, nothing in it, and the
+    // dialog for another try
+    SetDlgItemTextA(r.dialog, IDC_INSTALL_DIR, "");
+    r.Click(IDOK);
+    ExpectBox(IDOK, TEXT_CANNOT_CREATE_DIR, TEXT_NOTICE, MB_OK);
+    SetDlgItemTextA(r.dialog, IDC_INSTALL_DIR, world->installDir.c_str());
+    r.Click(IDOK);
+    ExpectBox(IDCANCEL, TEXT_START_NOW, TEXT_INSTALL, ASK);
+    EXPECT_TRUE(FileExists(world->installDir));
+    EXPECT_TRUE(FileNames(world->installDir).empty());
+
+    // no desktop shortcut, kept across a change to the uninstall sheet and back; Enter in the
+    // sheet starts (a new sheet shows before its boxes are loaded: wait for the state)
+    r.Click(IDC_DESKTOP_LINK, r.Sheet());
+    r.Click(IDC_MODE_UNINSTALL);
+    EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 151 && !r.Enabled(IDC_INSTALL_DIR); }));
+    r.Click(IDC_MODE_INSTALL);
+    EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 101 && r.Checked(IDC_STARTUP_LINK, r.Sheet()); }));
+    r.Key(GetDlgItem(r.Sheet(), IDC_PROGRAMS_LINK), VK_RETURN);
+    ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
+    ExpectBox(IDOK, TEXT_INSTALL_DONE, TEXT_INSTALL, ASK);
+    EXPECT_EQ(0u, r.Finish());
+
+    for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
+        EXPECT_TRUE(ReadBytes(world->InSetup(name)) == ReadBytes(world->Installed(name))) << name;
+    EXPECT_TRUE(FileExists(world->Link(0)));
+    EXPECT_TRUE(FileExists(world->Link(1)));
+    EXPECT_FALSE(FileExists(world->Link(2)));
+    EXPECT_EQ(world->Installed("qwill.exe"), RegString(HKEY_LOCAL_MACHINE, APP_PATHS, NULL));
+    EXPECT_EQ(world->installDir, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
+    EXPECT_EQ("\"" + world->Installed("setup.exe") + "\" /r", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString"));
+    std::vector<std::string> starts;  // started without arguments, in the install folder
+    EXPECT_TRUE(PumpUntil([&] { return (starts = world->Starts(world->installDir)).size() >= 2; }));
+    EXPECT_EQ(std::vector<std::string>({"", world->installDir}), starts);
+    EXPECT_EQ(std::vector<std::string>{world->installDir}, world->Opened());
+}
+
+TEST_F(Setup, ModeGuessesAndThePortInTheTitle)
+{
+    InstallWithTheDialog();
+    std::string upper = world->installDir;  // the registered folder in another case is another folder
+    CharUpperA(&upper[0]);
+    MakeFolders("N:\\qwilltest");
+    CopyFileA(world->InSetup("setup.exe").c_str(), "N:\\qwilltest\\setup.exe", FALSE);
+    struct { std::string exe, args, registered; int mode; std::string title; } guesses[] = {
+        {world->Installed("setup.exe"), "999", world->installDir, IDC_MODE_INPLACE, " (PortNo = 999)"},
+        {world->Installed("setup.exe"), "2147483647 /R 0", upper, IDC_MODE_INSTALL, " (PortNo = 2147483647)"},
+        {"N:\\qwilltest\\setup.exe", "2425", upper, IDC_MODE_INPLACE, ""},  // on a network drive
+    };
+    for (const auto &guess : guesses) {
+        RegPutString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path", guess.registered);
+        Run(guess.exe, guess.args);
+        EXPECT_TRUE(run->Checked(guess.mode)) << guess.args;
+        EXPECT_EQ(TITLE + guess.title, TextOf(run->dialog));
+        EXPECT_EQ(guess.registered, run->Text(IDC_INSTALL_DIR));
+        Cancel();
+    }
+}
+
+TEST_F(Setup, UninstallThroughTheRegisteredCommand)
+{
+    InstallWithTheDialog();
+    RegPutString(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng\\sub", "v", "1");
+    Containers(CRYPT_NEWKEYSET);
+    ASSERT_EQ(4, Containers(0));
+    // exactly as Windows runs it: the stored command line, quotes and all
+    run.reset(new SetupRun);
+    ASSERT_TRUE(run->Start(RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString")));
+    EXPECT_TRUE(run->Checked(IDC_MODE_UNINSTALL));
+    EXPECT_FALSE(run->Enabled(IDC_INSTALL_DIR));
+    EXPECT_FALSE(run->Enabled(IDC_SETUP_DIR));
+    EXPECT_EQ(151, run->SheetResource());
+    EXPECT_TRUE(run->Checked(IDC_DEL_PUBKEY, run->Sheet()));
+    UninstallWithTheDialog();
+
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng"));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane"));
+    for (int folder = 0; folder < 3; folder++)
+        EXPECT_FALSE(FileExists(world->Link(folder)));
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(world->installDir));
+    EXPECT_EQ(0, Containers(0));
+    EXPECT_EQ(std::vector<std::string>({world->installDir, world->installDir}), world->Opened());
+
+    // The user deleted the program folder by hand, and a program of its name lies beside it:
+    // no uninstall, with the dialog or without, starts it.
+    const std::string parent = world->root + "\\Program Files";
+    for (bool unattended : {false, true}) {
+        if (unattended)
+            EXPECT_EQ(0u, Silent("/s"));
+        else
+            InstallWithTheDialog();
+        RemoveTree(world->installDir);
+        CopyFileA(world->InSetup("qwill.exe").c_str(), (parent + "\\Qwill.exe").c_str(), FALSE);
+        DeleteFileA((parent + "\\qwill.started").c_str());
+        if (unattended) {
+            EXPECT_EQ(0u, Silent("/r /s"));
+        } else {
+            Run(world->InSetup("setup.exe"), "/r");
+            UninstallWithTheDialog();
+        }
+        Sleep(500);
+        EXPECT_TRUE(world->Starts(parent).empty()) << unattended;
+        EXPECT_EQ(3u, world->Opened().size()) << unattended;  // only the install's folder
+    }
+    // nothing registered: the setup program's own folder is opened, but not on a network drive
+    MakeFolders("N:\\qwilltest");
+    CopyFileA(world->InSetup("setup.exe").c_str(), "N:\\qwilltest\\setup.exe", FALSE);
+    for (std::string setup : {world->InSetup("setup.exe"), std::string("N:\\qwilltest\\setup.exe")}) {
+        Run(setup, "/r");
+        UninstallWithTheDialog();
+    }
+    EXPECT_EQ(world->setupDir, world->Opened().back());
+    EXPECT_EQ(4u, world->Opened().size());
+}
+
+TEST_F(Setup, LeavingChangesNothing)
+{
+    Run(world->InSetup("setup.exe"));
+    run->Key(GetDlgItem(run->dialog, IDC_INSTALL_DIR), VK_ESCAPE);
+    EXPECT_EQ(0u, run->Finish());
+    // a messenger that stays: the user is told, and Cancel there copies nothing
+    PROCESS_INFORMATION messenger;
+    ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" /ignoreclose", &messenger));
+    PumpUntil([&] { return WindowOf(messenger.dwProcessId, [](HWND) { return true; }) != NULL; });
+    Run(world->InSetup("setup.exe"));
+    run->Click(IDOK);
+    ExpectBox(IDOK, TEXT_CLOSE_MESSENGER, "", MB_OKCANCEL);
+    BoxSeen seen;
+    ASSERT_TRUE(run->NextBox(&seen, IDCANCEL));
+    EXPECT_EQ((UINT)MB_RETRYCANCEL, seen.style);
+    EXPECT_NE(std::string::npos, seen.text.find("qwill.exe")) << seen.text;
+    EndProcess(&messenger, 0);
+    PostMessageA(run->dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+    EXPECT_EQ(0u, run->Finish());
+    EXPECT_TRUE(FileNames(world->installDir).empty());
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+}
+
+// The browser, with its buttons to make and delete folders, also in uninstall mode where the
+// folder field is disabled.
+TEST_F(Setup, TheFolderBrowser)
+{
+    const std::string root = world->root + "\\browse";
+    MakeFolders(root + "\\full\\inner");
+    MakeFolders(root + "\\empty");
+    Run(world->InSetup("setup.exe"), "/r");
+    HWND browser = Browse(root + "\\missing");  // opens at the nearest folder
+    for (std::string name : {std::string(), std::string("full"), std::string(".."), std::string("..\\out"),
+                             std::string("a/b"), std::string("x?y"), std::string(300, 'n')})
+        EXPECT_FALSE(NewFolder(&browser, name)) << name;  // nothing made outside, nothing at all
+    EXPECT_TRUE(NewFolder(&browser, "abc"));
+    Close(browser, IDOK);
+    EXPECT_EQ(root + "\\abc", run->Text(IDC_INSTALL_DIR));
+    for (const char *made : {"\\a", "\\..\\out", "\\x?y", "\\never"})
+        EXPECT_FALSE(FileExists(root + made)) << made;
+
+    browser = Browse(root + "\\full");
+    Press(browser, IDC_BROWSE_DELETE);
+    EXPECT_FALSE(Reopened(&browser));  // not empty: it stays
+    // with an item that is no folder selected (this computer, ...), the folder selected before
+    // is no longer highlighted: the buttons are off and do nothing
+    HWND tree = FindWindowExA(browser, NULL, "SysTreeView32", NULL);
+    HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                             SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (; item && IsWindowEnabled(GetDlgItem(browser, IDC_BROWSE_DELETE));
+         item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item))
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(browser, IDC_BROWSE_NEW_FOLDER)));
+    Press(browser, IDC_BROWSE_DELETE);
+    Press(browser, IDC_BROWSE_NEW_FOLDER);
+    EXPECT_FALSE(Reopened(&browser));
+    Close(browser, IDCANCEL);
+    EXPECT_EQ(root + "\\full", run->Text(IDC_INSTALL_DIR));
+    EXPECT_TRUE(FileExists(root + "\\full\\inner"));
+
+    browser = Browse(root + "\\empty");
+    Press(browser, IDC_BROWSE_DELETE);
+    EXPECT_TRUE(Reopened(&browser));  // at its parent
+    Close(browser, IDOK);
+    EXPECT_EQ(root, run->Text(IDC_INSTALL_DIR));
+    EXPECT_FALSE(FileExists(root + "\\empty"));
+    Cancel();
+}
+
+TEST_F(Setup, UnattendedRoundTrip)
+{
+    bool shown = true;
+    EXPECT_EQ(0u, Silent("/s /log=" + log, &shown));
+    EXPECT_FALSE(shown);
+    for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
+        EXPECT_TRUE(ReadBytes(world->InSetup(name)) == ReadBytes(world->Installed(name))) << name;
+    for (int folder = 0; folder < 3; folder++)
+        EXPECT_TRUE(FileExists(world->Link(folder))) << folder;
+    Sleep(300);
+    EXPECT_TRUE(world->Starts(world->installDir).empty());  // the messenger is not started
+    EXPECT_TRUE(world->Opened(300).empty());                // and no folder opened
+
+    std::string setup = world->Installed("setup.exe");
+    EXPECT_EQ("\"" + setup + "\" /r /s", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString"));
+    EXPECT_EQ(world->installDir, RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "InstallLocation"));
+    EXPECT_EQ(KiB(world->installDir), RegDword(HKEY_LOCAL_MACHINE, UNINSTALL, "EstimatedSize"));
+    // the entry and the program's version resource say the same, in GBK
+    for (const auto &entry : std::vector<std::pair<const char *, std::string>>{
+             {"FileVersion", "2.06"}, {"ProductVersion", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion")},
+             {"CompanyName", "Korvane"}, {"CompanyName", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "Publisher")},
+             {"ProductName", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayName")},
+             {"FileDescription", "Qwill装载程序"}, {"OriginalFilename", "setup.exe"}})
+        EXPECT_EQ(entry.second, VersionString(setup, entry.first)) << entry.first;
+    for (const char *step : {"copy ", "shortcut ", "App Paths\\qwill.exe: written", "Uninstall\\Qwill: written", "exit code 0"})
+        EXPECT_TRUE(Logged(step)) << step;
+
+    // the quiet uninstall command, run as Windows runs it
+    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString") + " /log=" + log, &shown));
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+    for (int folder = 0; folder < 3; folder++)
+        EXPECT_FALSE(FileExists(world->Link(folder))) << folder;
+    EXPECT_TRUE(world->Opened(300).empty());
+    EXPECT_TRUE(Logged("uninstall: done"));
+    EXPECT_TRUE(Logged("machine key set: none"));  // there were none to delete
+    EXPECT_EQ(5u, Silent("/r /s"));                // nothing left to uninstall
+}
+
+// Each row runs setup.exe unattended in a world of its own: what is prepared, the command line,
+// the exit code, and what must hold afterwards.
+TEST_F(Setup, UnattendedOutcomes)
+{
+    const std::string root = world->root, spaced = root + "\\My Folder\\Qwill", deep = root + "\\" + std::string(230, 'p');
+    PROCESS_INFORMATION messenger = {};
+    auto messengerWith = [&](const std::string &args) {
+        return [&, args] {
+            ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" " + args, &messenger));
+            PumpUntil([&] { return WindowOf(messenger.dwProcessId, [](HWND) { return true; }) != NULL; });
+        };
+    };
+    auto endMessenger = [&] { EndProcess(&messenger, 0); };
+    auto registered = [&](const std::string &folder) {
+        return [=] { EXPECT_EQ(folder, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path")); };
+    };
+    auto startupLinks = [&](std::vector<std::string> links) {
+        return [=] { EXPECT_EQ(links, FileNames(world->linkDirs[0])); };
+    };
+    auto none = [] {};
+    struct Row {
+        const char *what;
+        std::function<void()> prepare;
+        std::string args;  // after the quoted path of the setup program
+        DWORD exitCode;
+        std::function<void()> check;
+        const char *exe;
+    } rows[] = {
+        {"a folder in quotes ends at its quote; the switches after it count", [&] { MakeFolders(root + "\\My Folder"); },
+         "\"/d=" + spaced + "\" /s 999", 0, registered(spaced)},
+        {"register in place: the size is of the files where they lie", none, "/inplace /s", 0, [&] {
+             registered(world->setupDir)();
+             EXPECT_EQ(KiB(world->setupDir), RegDword(HKEY_LOCAL_MACHINE, UNINSTALL, "EstimatedSize"));
+             EXPECT_FALSE(FileExists(world->installDir));
+         }},
+        {"a relative folder is refused", none, "/s /d=Qwill", 3,
+         [] { EXPECT_FALSE(FileExists(std::string(ProgramFolder()) + "Qwill")); }},
+        {"a missing parent folder", none, "/s /d=" + root + "\\missing\\Qwill", 3,
+         [&] { EXPECT_FALSE(FileExists(root + "\\missing")); }},
+        {"a folder where qwill.exe fits a path but readme.txt does not", none, "/s /d=" + deep, 3,
+         [&] { EXPECT_FALSE(FileExists(deep)); }},
+        {"a file to copy is missing: what was copied before stays", [&] { DeleteFileA(world->InSetup("readme.txt").c_str()); },
+         "/s", 4, [&] {
+             EXPECT_EQ(std::vector<std::string>({"qwill.exe", "setup.exe"}), FileNames(world->installDir));
+             EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+         }},
+        {"a small qwill.exe is a placeholder: org\\qwill.exe is installed",
+         [&] { WriteBytes(world->InSetup("qwill.exe"), "small"); }, "/s", 0,
+         [&] { EXPECT_TRUE(ReadBytes(world->InSetup("org\\qwill.exe")) == ReadBytes(world->Installed("qwill.exe"))); }},
+        {"an installed placeholder stays; the other files are copied",
+         [&] { MakeFolders(world->installDir), WriteBytes(world->Installed("qwill.exe"), "placeholder"); }, "/s", 0, [&] {
+             EXPECT_EQ("placeholder", ReadBytes(world->Installed("qwill.exe")));
+             EXPECT_EQ(ReadBytes(world->InSetup("readme.txt")), ReadBytes(world->Installed("readme.txt")));
+         }},
+        {"a messenger that does not close, of a class that starts with the prefix",
+         messengerWith("/class QWILL_CLASS_MAIN /ignoreclose"), "/s", 2, [&] {
+             EXPECT_FALSE(FileExists(world->installDir));
+             endMessenger();
+         }},
+        {"a hung messenger cannot hang the setup program", messengerWith("/hang"), "/s", 2, endMessenger},
+        {"a window one letter short of the prefix is no messenger", messengerWith("/class qwill_clas /ignoreclose"),
+         "/s", 0, endMessenger},
+        {"a renamed setup program installs itself, not an older setup.exe beside it", [&] {
+             CopyFileA(world->InSetup("setup.exe").c_str(), world->InSetup("setup (1).exe").c_str(), FALSE);
+             WriteBytes(world->InSetup("setup.exe"), "an older setup program");
+         },
+         "/s", 0, [&] { EXPECT_TRUE(ReadBytes(world->InSetup("setup (1).exe")) == ReadBytes(world->Installed("setup.exe"))); },
+         "setup (1).exe"},
+        {"read-only installed files (copied from a CD) are replaced", [&] {
+             ASSERT_EQ(0u, Silent("/s"));
+             for (const char *name : {"qwill.exe", "readme.txt"})
+                 SetFileAttributesA(world->Installed(name).c_str(), FILE_ATTRIBUTE_READONLY);
+             WriteBytes(world->InSetup("readme.txt"), "new readme");
+         },
+         "/s", 0, [&] {
+             EXPECT_EQ("new readme", ReadBytes(world->Installed("readme.txt")));
+             EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(world->installDir));
+         }},
+        {"the Uninstall entry cannot be written",  // nobody may write to it
+         [] { ASSERT_TRUE(RegSetDacl(HKEY_LOCAL_MACHINE, UNINSTALL, "D:(D;;KW;;;WD)(A;;KA;;;WD)")); },
+         "/s /log=" + log, 7, [&] {
+             EXPECT_TRUE(FileExists(world->Installed("qwill.exe")));
+             EXPECT_TRUE(Logged("Uninstall\\Qwill: skipped"));
+         }},
+        {"a messenger shortcut in Startup keeps its name; one with arguments stays", [&] {
+             CreateShortcut(world->InSetup("qwill.exe").c_str(), world->Link(0, "My messenger.lnk").c_str(), "");
+             CreateShortcut(world->InSetup("qwill.exe").c_str(), world->Link(0, "With args.lnk").c_str(), "/x");
+         },
+         "/s", 0, startupLinks({"My messenger.lnk", "With args.lnk"})},
+        {"without Shell Folders no shortcut is made", [] { RegRemoveTree(HKEY_CURRENT_USER, SHELL_FOLDERS); }, "/s", 0,
+         startupLinks({})},
+        {"a comctl32.dll planted beside it, which this prefix would prefer to the system's, is not loaded", [&] {
+             RegPutString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides", "comctl32",
+                          "native,builtin");
+             CopyFileA(BuiltFile("tests\\planted.dll").c_str(), world->InSetup("comctl32.dll").c_str(), FALSE);
+         },
+         "/s", 0, [&] { EXPECT_FALSE(FileExists(world->InSetup("planted.loaded"))); }},
+        {"one setup at a time: a second one changes nothing", [&] { Run(world->InSetup("setup.exe")); },
+         "/s /log=" + log, 6, [&] {
+             EXPECT_TRUE(Logged("another setup is running"));
+             EXPECT_FALSE(FileExists(world->installDir));
+             SetForegroundWindow(GetDesktopWindow());
+             EXPECT_EQ(6u, Silent(""));  // with the dialog: the first one's comes to the front
+             EXPECT_EQ(run->dialog, GetForegroundWindow());
+             Cancel();
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        NewWorld();
+        row.prepare();
+        bool shown = true;
+        EXPECT_EQ(row.exitCode, RunToEnd("\"" + world->InSetup(row.exe ? row.exe : "setup.exe") + "\" " + row.args, &shown));
+        EXPECT_FALSE(shown);
+        row.check();
+    }
+}
+
+// An upgrade that runs out of disk space leaves the installed messenger as it was.
+TEST_F(Setup, ADiskFullUpgradeKeepsTheOldFile)
+{
+    const std::string disk = "S:\\";  // a small disk that the test command mounts when it may
+    if (GetDriveTypeA(disk.c_str()) == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "no small disk S: (mounting a small file system needs root)";
+    const std::string folder = disk + "Qwill";
+    ASSERT_EQ(0u, Silent("/s /d=" + folder));
+    std::string old = ReadBytes(folder + "\\qwill.exe");
+    WriteBytes(world->InSetup("qwill.exe"), std::string(8 << 20, 'Q'));  // more than the disk holds
+    EXPECT_EQ(4u, Silent("/s /d=" + folder));
+    EXPECT_TRUE(old == ReadBytes(folder + "\\qwill.exe"));
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(folder));
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+// The pieces every outside input goes through, as tables of boundaries: the command line, path
+// functions, registry strings and the file copy. Buffers carry guard bytes that no write may
+// touch.
+#include "filecopy.h"
+#include "harness.h"
+#include "installcfg.h"
+#include "paths.h"
+#include "tregist.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A MAX_PATH buffer followed by guard bytes, all of a byte no write of a path leaves.
+struct Guarded {
+    char buf[MAX_PATH + 64];
+    Guarded()
+    {
+        memset(buf, '\xCC', sizeof(buf));
+        buf[MAX_PATH - 1] = 0;
+    }
+    bool Intact() const { return std::string(buf + MAX_PATH, 64) == std::string(64, '\xCC'); }
+};
+
+const std::string JOU = "\x81\x5C";  // 乗 in GBK: its second byte is the code of '\'
+
+std::string Path(size_t len) { return "C:\\" + std::string(len - 3, 'p'); }
+
+TEST(CommandLine, Table)
+{
+    struct Row {
+        std::string line;
+        int mode, port;
+        bool silent, inPlace;
+        const char *folder;  // NULL: no "/d="
+        std::string log;
+    } rows[] = {
+        {"", 0, 2425, false, false, NULL, ""},
+        {"/r", 2, 2425, false, false, NULL, ""},
+        {"/R -r /rr x/r \"/r\" /S /ss /D=C:\\x", 0, 2425, false, false, NULL, ""},
+        {"999x", 0, 999, false, false, NULL, ""},
+        {"999\r", 0, 999, false, false, NULL, ""},  // a carriage return is no separator
+        {"5\t7\n/r", 2, 7, false, false, NULL, ""},
+        {"0 abc -5 +5 2147483648 99999999999", 0, 2425, false, false, NULL, ""},
+        {"2147483647 " + std::string(100000, '9'), 0, 2147483647, false, false, NULL, ""},
+        {"999 /r /s /inplace /log=C:\\x.log /d=C:\\My Apps\\Qwill  ", 2, 999, true, true, "C:\\My Apps\\Qwill",
+         "C:\\x.log"},
+        {"/log=\"C:\\Logs 2024\\q.log\"", 0, 2425, false, false, NULL, "C:\\Logs 2024\\q.log"},
+        {"/log=\"C:\\x /r 7\\q.log\" /s", 0, 2425, true, false, NULL, "C:\\x /r 7\\q.log"},
+        {"/d=\"C:\\My Apps\\Qwill\" /s /log=C:\\q.log 99", 0, 99, true, false, "C:\\My Apps\\Qwill", "C:\\q.log"},
+        {"/s \"/d=C:\\My Apps\\Qwill\"", 0, 2425, true, false, "C:\\My Apps\\Qwill", ""},
+        {"\"/log=C:\\My Logs\\q.log\" /r /s", 2, 2425, true, false, NULL, "C:\\My Logs\\q.log"},
+        {"/s /d=C:\\My Apps\\Qwill /r 5", 0, 2425, true, false, "C:\\My Apps\\Qwill /r 5", ""},
+        {"\"/r\" \"2426\" /d=\"C:\\open", 0, 2425, false, false, "C:\\open", ""},
+    };
+    for (const Row &row : rows) {
+        InstallCfg cfg;
+        SetupSwitches sw;
+        InitInstallCfg(&cfg);
+        ParseSetupSwitches(row.line.c_str(), &cfg, &sw);
+        std::string line = row.line.substr(0, 60);
+        EXPECT_EQ(row.mode, cfg.mode) << line;
+        EXPECT_EQ(row.port, cfg.port) << line;
+        EXPECT_EQ(row.silent, sw.silent != 0) << line;
+        EXPECT_EQ(row.inPlace, sw.inPlace != 0) << line;
+        EXPECT_EQ(row.folder != NULL, sw.folderGiven != 0) << line;
+        EXPECT_STREQ(row.folder ? row.folder : "", sw.folder) << line;
+        EXPECT_EQ(row.log, sw.logFile) << line;
+        // the dialog reads the same line for "/r" and the port
+        InstallCfg dialog;
+        InitInstallCfg(&dialog);
+        std::string copy = row.line;
+        ParseCommandLine(&copy[0], &dialog);
+        EXPECT_EQ(row.mode, dialog.mode) << line;
+        EXPECT_EQ(row.port, dialog.port) << line;
+    }
+    for (size_t len : {259u, 260u, 261u, 4000u}) {  // a value too long for a path is no value
+        InstallCfg cfg;
+        SetupSwitches sw;
+        ParseSetupSwitches(("/s /log=" + Path(len) + " /d=" + Path(len)).c_str(), &cfg, &sw);
+        EXPECT_EQ(len < MAX_PATH ? Path(len) : "", sw.folder) << len;
+        EXPECT_EQ(len < MAX_PATH ? Path(len) : "", sw.logFile) << len;
+    }
+}
+
+TEST(Paths, JoinAndParent)
+{
+    ASSERT_EQ(936u, GetACP());
+    struct Join {
+        std::string dir, name, joined;  // "": does not fit
+    } joins[] = {
+        {"C:\\Program Files", "qwill.exe", "C:\\Program Files\\qwill.exe"},
+        {"C:\\", "qwill.exe", "C:\\qwill.exe"},
+        {"", "qwill.exe", "qwill.exe"},
+        {"C:\\" + JOU, "x", "C:\\" + JOU + "\\x"},  // its second byte is no separator
+        {"C:\\" + JOU + "\\", "x", "C:\\" + JOU + "\\x"},
+        {"D:\\\xB0\xA1" + JOU, "x", "D:\\\xB0\xA1" + JOU + "\\x"},
+        {Path(256), "ab", Path(256) + "\\ab"},  // 259 bytes and the terminator
+        {Path(257), "ab", ""},
+        {Path(260), "ab", ""},
+        {Path(4000), "ab", ""},
+        {"", std::string(MAX_PATH, 'n'), ""},
+    };
+    for (const Join &join : joins) {
+        Guarded out;
+        BOOL ok = JoinPath(out.buf, join.dir.c_str(), join.name.c_str());
+        EXPECT_EQ(!join.joined.empty(), ok != 0) << join.dir.size();
+        EXPECT_EQ(join.joined, out.buf) << join.dir.size();
+        EXPECT_TRUE(out.Intact()) << join.dir.size();
+    }
+    struct Parent {
+        std::string path, parent;  // "": FALSE
+    } parents[] = {
+        {"C:\\a\\b.txt", "C:\\a"}, {"C:\\b.txt", "C:\\"}, {"C:\\a\\", ""}, {"\\\\server\\share\\file", "\\\\server\\share"},
+        {"C:\\" + JOU + "\\x", "C:\\" + JOU}, {Path(255) + "\\f.x", Path(255)}, {Path(260) + "\\f.x", ""},
+        {Path(4000) + "\\f.x", ""},
+    };
+    for (const Parent &parent : parents) {
+        Guarded out;
+        BOOL ok = ParentDirOf(parent.path.c_str(), out.buf);
+        EXPECT_EQ(!parent.parent.empty(), ok != 0) << parent.path.size();
+        if (ok) {
+            EXPECT_EQ(parent.parent, out.buf);
+        }
+        EXPECT_LT(strlen(out.buf), (size_t)MAX_PATH);
+        EXPECT_TRUE(out.Intact()) << parent.path.size();
+    }
+    EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfPath("\\\\server\\share\\x"));
+    EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfPath("N:\\setup\\folder"));  // the prefix's network drive
+    EXPECT_EQ((UINT)DRIVE_FIXED, DriveTypeOfPath(Path(4000).c_str()));
+}
+
+TEST(Registry, StringsIntoBuffers)
+{
+    const char scratch[] = "Software\\QwillTest";
+    RegRemoveTree(HKEY_CURRENT_USER, scratch);
+    TRegist reg(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey(scratch, TRUE));
+    for (size_t len : {258u, 259u, 260u, 261u, 4000u}) {
+        reg.SetString("path", Path(len).c_str());
+        Guarded out;
+        BOOL ok = reg.GetString("path", out.buf, MAX_PATH);
+        EXPECT_EQ(len < MAX_PATH, ok != 0) << len;
+        if (ok) {
+            EXPECT_EQ(Path(len), out.buf);
+        }
+        EXPECT_TRUE(memchr(out.buf, 0, MAX_PATH) && out.Intact()) << len;
+    }
+    HKEY key;
+    RegOpenKeyExA(HKEY_CURRENT_USER, scratch, 0, KEY_SET_VALUE, &key);
+    RegSetValueExA(key, "raw", 0, REG_BINARY, (const BYTE *)"abc", 3);  // stored without its end
+    RegCloseKey(key);
+    char four[4] = "zzz", three[3];
+    EXPECT_TRUE(reg.GetString("raw", four, sizeof(four)));
+    EXPECT_STREQ("abc", four);
+    EXPECT_FALSE(reg.GetString("raw", three, sizeof(three)));
+
+    RegRemoveTree(HKEY_CURRENT_USER, scratch);
+}
+
+// Where the system cannot replace a file in one step, the old one is renamed aside first.
+TEST(FileCopy, ReplaceByRenaming)
+{
+    MakeFolders("C:\\qwilltest\\copy");
+    WriteBytes("C:\\qwilltest\\copy\\qwill.exe", "old");
+    WriteBytes("C:\\qwilltest\\copy\\qwill.ex~", "new");
+    EXPECT_TRUE(ReplaceByRenaming("C:\\qwilltest\\copy\\qwill.ex~", "C:\\qwilltest\\copy\\qwill.exe"));
+    EXPECT_FALSE(ReplaceByRenaming("C:\\qwilltest\\copy\\qwill.ex~", "C:\\qwilltest\\copy\\qwill.exe"));
+    EXPECT_EQ("new", ReadBytes("C:\\qwilltest\\copy\\qwill.exe"));  // and no copy aside
+    EXPECT_EQ(std::vector<std::string>{"qwill.exe"}, FileNames("C:\\qwilltest\\copy"));
+}
+
+}  // namespace
