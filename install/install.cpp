@@ -14,7 +14,6 @@
 #include "tstr.h"
 #include "twin.h"
 
-
 static const char *const EXTRA_FILES[] = {"setup.exe", "readme.txt"};
 static const int EXTRA_COUNT = sizeof(EXTRA_FILES) / sizeof(EXTRA_FILES[0]);
 
@@ -82,7 +81,7 @@ static BOOL SizeOfFile(const char *path, ULONGLONG *size)
 static BOOL IsPlaceholder(const char *path)
 {
     ULONGLONG size;
-    return SizeOfFile(path, &size) && size < PLACEHOLDER_EXE_SIZE;
+    return SizeOfFile(path, &size) && (DWORD)size < PLACEHOLDER_EXE_SIZE;  // its low 32 bits, as always
 }
 
 static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target)
