@@ -4,9 +4,9 @@
 //   run CMDLINE            time to the end of the process, and its peak working set
 //   drive SETUP FOLDER     start setup.exe, set the install folder, press start, answer every
 //                          box at once (no messenger start), time from the press to the end
-//   copy SOURCE TARGET     time of the system's CopyFileA over an existing target
-//   replace SOURCE TARGET  time of setup.exe's copy over an existing target (a copy beside it,
-//                          then put in place in one step)
+//   copy SOURCE TARGET [flush]     time of the system's CopyFileA over an existing target
+//   replace SOURCE TARGET [flush]  time of setup.exe's copy over an existing target (a copy
+//                          beside it, then put in place in one step); flush: until on the disk
 //   click ID               presses button ID of the first visible dialog that has one (used by
 //                          the screenshots of scripts/run.sh)
 //   noop ...               does nothing (the shell's folder-open verb while measuring)
@@ -181,10 +181,16 @@ static int Drive(const char *setup, const char *folder)
     return 0;
 }
 
-static int Copy(const char *source, const char *target, bool replacing)
+// With flush, the time includes writing the new file out to the disk.
+static int Copy(const char *source, const char *target, bool replacing, bool flush)
 {
     double t0 = Now();
     BOOL copied = replacing ? CopyReplacing(source, target) : CopyFileA(source, target, FALSE);
+    if (flush) {
+        HANDLE file = CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        FlushFileBuffers(file);
+        CloseHandle(file);
+    }
     printf("%s_ms=%.1f ok=%d\n", replacing ? "replace" : "copy", Now() - t0, copied);
     return copied ? 0 : 2;
 }
@@ -212,7 +218,7 @@ int main(int argc, char **argv)
     if (argc >= 4 && strcmp(argv[1], "drive") == 0)
         return Drive(argv[2], argv[3]);
     if (argc >= 4 && (strcmp(argv[1], "copy") == 0 || strcmp(argv[1], "replace") == 0))
-        return Copy(argv[2], argv[3], strcmp(argv[1], "replace") == 0);
+        return Copy(argv[2], argv[3], strcmp(argv[1], "replace") == 0, argc >= 5 && strcmp(argv[4], "flush") == 0);
     if (argc >= 3 && strcmp(argv[1], "click") == 0)
         return Click(atoi(argv[2]));
     if (argc >= 2 && strcmp(argv[1], "noop") == 0)

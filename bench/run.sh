@@ -101,9 +101,11 @@ measure() {  # label, benchtool arguments...
   cp "$work/stage-big/qwill.exe" "$target"
   for _ in $(seq "$runs"); do
     for way in copy replace; do
-      sync
-      wine "$tool" "$way" "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" 2>/dev/null | tr -d '\r' |
-        sed "s/^/copy-$way /"
+      for flush in "" flush; do
+        sync
+        wine "$tool" "$way" "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" $flush 2>/dev/null |
+          tr -d '\r' | sed "s/^/copy-$way${flush:+-flush} /"
+      done
     done
   done
   rm -rf "$WINEPREFIX/drive_c/cp-dest"
