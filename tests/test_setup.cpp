@@ -158,7 +158,7 @@ TEST_F(Setup, InstallWithTheDialog)
     EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 151 && !r.Enabled(IDC_INSTALL_DIR); }));
     r.Click(IDC_MODE_INSTALL);
     EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 101 && r.Checked(IDC_STARTUP_LINK, r.Sheet()); }));
-    r.Key(GetDlgItem(r.Sheet(), IDC_PROGRAMS_LINK), VK_RETURN);
+    r.Key(IDC_PROGRAMS_LINK, VK_RETURN, r.Sheet());
     ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
     ExpectBox(IDOK, TEXT_INSTALL_DONE, TEXT_INSTALL, ASK);
     EXPECT_EQ(0u, r.Finish());
@@ -260,7 +260,7 @@ TEST_F(Setup, UninstallThroughTheRegisteredCommand)
 TEST_F(Setup, LeavingChangesNothing)
 {
     Run(world->InSetup("setup.exe"));
-    run->Key(GetDlgItem(run->dialog, IDC_INSTALL_DIR), VK_ESCAPE);
+    run->Key(IDC_INSTALL_DIR, VK_ESCAPE);
     EXPECT_EQ(0u, run->Finish());
     // a messenger that stays: the user is told, and Cancel there copies nothing
     PROCESS_INFORMATION messenger;

@@ -68,22 +68,6 @@ bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog)
     return shown;
 }
 
-bool SetupRun::Checked(int id, HWND parent)
-{
-    return SendDlgItemMessageA(parent ? parent : dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void SetupRun::Click(int id, HWND parent)
-{
-    PostMessageA(GetDlgItem(parent ? parent : dialog, id), BM_CLICK, 0, 0);
-}
-
-void SetupRun::Key(HWND target, UINT vk)
-{
-    PostMessageA(target, WM_KEYDOWN, vk, 1);
-    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
-}
-
 bool SetupRun::NextBox(BoxSeen *seen, int answer)
 {
     HWND box = NULL;

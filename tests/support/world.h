@@ -32,11 +32,12 @@ struct SetupRun {
     bool Start(const std::string &cmdLine, bool waitForDialog = true);  // until the dialog waits for input
     std::string Text(int id) { return TextOf(GetDlgItem(dialog, id)); }
     bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
-    bool Checked(int id, HWND parent = NULL);
+    bool Checked(int id, HWND parent = NULL) { return SendDlgItemMessageA(parent ? parent : dialog, id, BM_GETCHECK, 0, 0); }
     HWND Sheet() { return FindWindowExA(GetDlgItem(dialog, 1133), NULL, "#32770", NULL); }
     int SheetResource() { return !Sheet() ? 0 : GetDlgItem(Sheet(), 1152) ? 151 : 101; }
-    void Click(int id, HWND parent = NULL);  // posted: a procedure must not hold up the driver
-    void Key(HWND target, UINT vk);
+    // Posted: a procedure must not hold up the driver.
+    void Click(int id, HWND parent = NULL) { PostMessageA(GetDlgItem(parent ? parent : dialog, id), BM_CLICK, 0, 0); }
+    void Key(int id, UINT vk, HWND parent = NULL) { PostMessageA(GetDlgItem(parent ? parent : dialog, id), WM_KEYDOWN, vk, 1); }
     bool NextBox(BoxSeen *seen, int answer);  // the next message box: read, then answered
     DWORD Finish(int timeoutMs = 20000) { return pi.hProcess ? EndProcess(&pi, timeoutMs) : 0; }
 
