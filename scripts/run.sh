@@ -18,7 +18,9 @@ if [ "${1:-}" = --screenshots ]; then
   unset DISPLAY
 fi
 
-if [ -n "${DISPLAY:-}" ]; then
+# Decided before the Wine session, which sets DISPLAY to its virtual display.
+own_display=${DISPLAY:-}
+if [ -n "$own_display" ]; then
   . scripts/wine-env.sh "$run_build" keep-display
 else
   . scripts/wine-env.sh "$run_build"
@@ -49,7 +51,7 @@ if [ -n "$shots" ]; then
   shoot docs/setup-dialog.png ""
   shoot docs/setup-uninstall.png "" /r
   shoot docs/setup-browser.png 1136
-elif [ -n "${DISPLAY:-}" ]; then
+elif [ -n "$own_display" ]; then
   echo "run: starting $setup on $DISPLAY"
   "$QWILL_WINE" "$setup" "$@"
   echo "run: setup.exe exited with $?"
