@@ -1,5 +1,6 @@
 // Application object and message loop; window table and the window procedure they share.
 #include "tapp.h"
+#include "ttext.h"
 #include "twin.h"
 
 #include <objbase.h>
@@ -85,10 +86,10 @@ int TApp::Run()
         return EXIT_NO_MAIN_WINDOW;
 
     MSG msg;
-    while (::GetMessageA(&msg, NULL, 0, 0) > 0) {
+    while (GetMessageT(&msg) > 0) {
         if (!RoutePreTranslate(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            DispatchMessageT(&msg);
         }
     }
     return (int)msg.wParam;

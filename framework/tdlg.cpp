@@ -1,6 +1,7 @@
 // Dialog object: creation, ending, keyboard handling and the dialog procedure's results.
 #include "tdlg.h"
 #include "tapp.h"
+#include "ttext.h"
 
 #include <stdlib.h>
 
@@ -27,8 +28,7 @@ BOOL TDlg::Create(HINSTANCE instance)
 {
     SetPendingWindowObject(this);
     HWND owner = parent ? parent->hWnd : NULL;
-    hWnd = ::CreateDialogParamA(instance ? instance : appInstance, Template(), owner,
-                                (DLGPROC)SharedWndProc, 0);
+    hWnd = CreateDialogT(instance ? instance : appInstance, Template(), owner, (DLGPROC)SharedWndProc);
     if (!hWnd) {
         RemoveWindowObject(this);
         return FALSE;
@@ -41,7 +41,7 @@ int TDlg::RunModal()
     SetPendingWindowObject(this);
     modal = TRUE;
     HWND owner = parent ? parent->hWnd : NULL;
-    int result = (int)::DialogBoxParamA(appInstance, Template(), owner, (DLGPROC)SharedWndProc, 0);
+    int result = (int)DialogBoxT(appInstance, Template(), owner, (DLGPROC)SharedWndProc);
     modal = FALSE;
     // a dialog that never came to exist leaves no pending object behind
     if (pendingWin == this)
@@ -94,7 +94,7 @@ BOOL TDlg::PreTranslate(MSG *msg)
         return TRUE;
     if (modal)
         return FALSE;
-    return ::IsDialogMessageA(hWnd, msg);
+    return IsDialogMessageT(hWnd, msg);
 }
 
 LRESULT TDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

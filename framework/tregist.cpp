@@ -1,6 +1,9 @@
 // Registry key stack over the "A" registry functions; every result is exactly TRUE or FALSE.
 #include "tregist.h"
 #include "tstr.h"
+#include "ttext.h"
+
+#include <stdlib.h>
 
 static const int APP_KEY_PATH_SIZE = 100;
 static const int TREE_NAME_SIZE = 100;
@@ -94,6 +97,18 @@ BOOL TRegist::SetString(const char *name, const char *text)
         return FALSE;
     return ::RegSetValueExA(CurrentKey(), name, 0, REG_SZ, (const BYTE *)text,
                             lstrlenA(text) + 1) == ERROR_SUCCESS;
+}
+
+BOOL TRegist::SetText(const char *name, const char *text)
+{
+    if (openCount == 0 || !WideTextCalls())
+        return SetString(name, text);
+    WCHAR *wideName = WideText(name, CP_ACP), *wideText = WideText(text, ProgramCodePage());
+    BOOL set = wideText && ::RegSetValueExW(CurrentKey(), wideName, 0, REG_SZ, (const BYTE *)wideText,
+                                            (lstrlenW(wideText) + 1) * sizeof(WCHAR)) == ERROR_SUCCESS;
+    free(wideName);
+    free(wideText);
+    return set;
 }
 
 BOOL TRegist::SetDword(const char *name, DWORD value)

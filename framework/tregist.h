@@ -19,6 +19,8 @@ public:
     // Every value and enumeration operation acts on the most recently opened key.
     BOOL GetString(const char *name, char *buf, int size);
     BOOL SetString(const char *name, const char *text);
+    // A program text (ttext.h) that Windows shows to people, such as a display name.
+    BOOL SetText(const char *name, const char *text);
     BOOL SetDword(const char *name, DWORD value);
     BOOL DeleteKey(const char *name);
     BOOL DeleteValue(const char *name);

@@ -1,6 +1,7 @@
 // Window object: handler dispatch, the Win32 wrappers, and the message pumps.
 #include "twin.h"
 #include "tapp.h"
+#include "ttext.h"
 
 TWin::TWin(TWin *parentWin)
 {
@@ -76,10 +77,10 @@ BOOL TWin::OnCtlColor(UINT, HDC, HWND, LRESULT *) { return FALSE; }
 BOOL TWin::OnFocus(UINT, HWND) { return FALSE; }
 BOOL TWin::OnUserMessage(UINT, WPARAM, LPARAM) { return FALSE; }
 
-UINT TWin::GetDlgItemText(int ctlId, char *buf, int size) { return ::GetDlgItemTextA(hWnd, ctlId, buf, size); }
+UINT TWin::GetDlgItemText(int ctlId, char *buf, int size) { return GetSystemText(::GetDlgItem(hWnd, ctlId), buf, size); }
 BOOL TWin::SetDlgItemText(int ctlId, const char *text) { return ::SetDlgItemTextA(hWnd, ctlId, text); }
 HWND TWin::GetDlgItem(int ctlId) { return ::GetDlgItem(hWnd, ctlId); }
-int TWin::MessageBox(const char *text, const char *caption, UINT style) { return ::MessageBoxA(hWnd, text, caption, style); }
+int TWin::MessageBox(const char *text, const char *caption, UINT style) { return ShowMessageBox(hWnd, text, caption, style); }
 BOOL TWin::BringWindowToTop() { return ::BringWindowToTop(hWnd); }
 BOOL TWin::SetForegroundWindow() { return ::SetForegroundWindow(hWnd); }
 BOOL TWin::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::PostMessageA(hWnd, msg, wParam, lParam); }
@@ -87,7 +88,8 @@ LRESULT TWin::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return ::Sen
 LRESULT TWin::SendDlgItemMessage(int ctlId, UINT msg, WPARAM wParam, LPARAM lParam) { return ::SendDlgItemMessageA(hWnd, ctlId, msg, wParam, lParam); }
 BOOL TWin::GetWindowRect(RECT *r) { return ::GetWindowRect(hWnd, r); }
 HWND TWin::SetActiveWindow() { return ::SetActiveWindow(hWnd); }
-BOOL TWin::SetWindowText(const char *text) { return ::SetWindowTextA(hWnd, text); }
+BOOL TWin::SetWindowText(const char *text) { return SetProgramText(hWnd, text); }
+int TWin::GetWindowText(char *buf, int size) { return GetProgramText(hWnd, buf, size); }
 LONG_PTR TWin::SetWindowLong(int index, LONG_PTR value) { return ::SetWindowLongPtrA(hWnd, index, value); }
 WORD TWin::SetWindowWord(int index, WORD value) { return ::SetWindowWord(hWnd, index, value); }
 LONG_PTR TWin::GetWindowLong(int index) { return ::GetWindowLongPtrA(hWnd, index); }
@@ -118,7 +120,7 @@ static void TranslateAndDispatch(MSG *msg)
 {
     if (!RoutePreTranslate(msg)) {
         ::TranslateMessage(msg);
-        ::DispatchMessageA(msg);
+        DispatchMessageT(msg);
     }
 }
 
@@ -132,7 +134,7 @@ BOOL TWin::PumpWait(int milliseconds)
 
     MSG msg;
     for (;;) {
-        if (::GetMessageA(&msg, NULL, 0, 0) <= 0) {
+        if (GetMessageT(&msg) <= 0) {
             // the quit request belongs to the outer loop: hand it back
             ::KillTimer(hWnd, PUMPWAIT_TIMER_ID);
             ::PostQuitMessage((int)msg.wParam);
@@ -151,7 +153,7 @@ BOOL TWin::PumpWait(int milliseconds)
 BOOL TWin::PumpOne()
 {
     MSG msg;
-    if (!::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+    if (!PeekMessageT(&msg))
         return FALSE;
     if (msg.message == WM_QUIT) {
         // leave the quit request to the outer loop; nothing was pumped
@@ -297,14 +299,14 @@ TSubclassWin::TSubclassWin(TWin *parentWin) : TWin(parentWin), prevWndProc(NULL)
 
 LRESULT TSubclassWin::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return ::CallWindowProcA(prevWndProc, hWnd, msg, wParam, lParam);
+    return CallWindowProcT(prevWndProc, hWnd, msg, wParam, lParam);
 }
 
 BOOL TSubclassWin::AttachWindow(HWND wnd)
 {
     // in the table before the procedure changes, so the first message finds the object
     AttachWindowObject(this, wnd);
-    prevWndProc = (WNDPROC)::SetWindowLongPtrA(wnd, GWLP_WNDPROC, (LONG_PTR)SharedWndProc);
+    prevWndProc = SubclassWindowT(wnd, SharedWndProc);
     return prevWndProc != NULL;
 }
 

@@ -50,6 +50,8 @@ public:
     virtual BOOL OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     // Thin wrappers bound to hWnd. (windows.h maps several names to their "A" forms.)
+    // Item texts are system texts (paths, what the user typed): one the system's code page
+    // cannot hold reads as "". Window texts and message boxes are program texts (ttext.h).
     virtual UINT GetDlgItemText(int ctlId, char *buf, int size);
     virtual BOOL SetDlgItemText(int ctlId, const char *text);
     virtual HWND GetDlgItem(int ctlId);
@@ -63,6 +65,7 @@ public:
     virtual BOOL GetWindowRect(RECT *r);
     virtual HWND SetActiveWindow();
     virtual BOOL SetWindowText(const char *text);
+    virtual int GetWindowText(char *buf, int size);
     virtual LONG_PTR SetWindowLong(int index, LONG_PTR value);
     virtual WORD SetWindowWord(int index, WORD value);
     virtual LONG_PTR GetWindowLong(int index);

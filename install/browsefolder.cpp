@@ -5,12 +5,13 @@
 #include "tapp.h"
 #include "texts.h"
 #include "tstr.h"
+#include "ttext.h"
 
 #include <string.h>
 
 void BrowseFolder(TWin *owner, int editId, const char *title)
 {
-    char path[MAX_PATH], displayName[MAX_PATH];
+    char path[MAX_PATH];
     owner->GetDlgItemText(editId, path, sizeof(path));
     IMalloc *shellMalloc;
     if (FAILED(::SHGetMalloc(&shellMalloc)))
@@ -18,21 +19,11 @@ void BrowseFolder(TWin *owner, int editId, const char *title)
 
     TBrowseHook hook;
     hook.pathBuf = path;
-    BROWSEINFOA info;
-    memset(&info, 0, sizeof(info));
-    info.hwndOwner = owner->hWnd;
-    // a browser may write its display name also when it is cancelled: not over the hook's path
-    info.pszDisplayName = displayName;
-    info.lpszTitle = title;
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
-    info.lpfn = BrowseCallback;
-    info.lParam = (LPARAM)&hook;
-
     for (;;) {
-        LPITEMIDLIST item = ::SHBrowseForFolderA(&info);
+        LPITEMIDLIST item = BrowseForFolderT(owner->hWnd, title, BIF_RETURNONLYFSDIRS, BrowseCallback, (LPARAM)&hook);
         if (item) {
             if (::SHGetPathFromIDListA(item, path))
-                ::SetDlgItemTextA(owner->hWnd, editId, path);
+                owner->SetDlgItemText(editId, path);
             shellMalloc->Free(item);
             break;
         }
@@ -88,10 +79,10 @@ void TBrowseHook::AddButtons()
     int height = ok.bottom - ok.top;
     int width = (topLeft.x - 30) / 2;
 
-    buttons[0] = ::CreateWindowExA(0, "BUTTON", TEXT_NEW_FOLDER, WS_CHILD | WS_VISIBLE, 10, topLeft.y, width,
-                                   height, hWnd, (HMENU)IDC_BROWSE_NEW_FOLDER, appInstance, NULL);
-    buttons[1] = ::CreateWindowExA(0, "BUTTON", TEXT_DELETE, WS_CHILD | WS_VISIBLE, width + 18, topLeft.y, width,
-                                   height, hWnd, (HMENU)IDC_BROWSE_DELETE, appInstance, NULL);
+    RECT left = {10, topLeft.y, 10 + width, topLeft.y + height};
+    RECT right = {width + 18, topLeft.y, 2 * width + 18, topLeft.y + height};
+    buttons[0] = CreateProgramWindow("BUTTON", TEXT_NEW_FOLDER, WS_CHILD | WS_VISIBLE, left, hWnd, IDC_BROWSE_NEW_FOLDER);
+    buttons[1] = CreateProgramWindow("BUTTON", TEXT_DELETE, WS_CHILD | WS_VISIBLE, right, hWnd, IDC_BROWSE_DELETE);
 
     HFONT font = (HFONT)SendDlgItemMessage(IDOK, WM_GETFONT, 0, 0);
     if (font) {

@@ -12,6 +12,7 @@
 #include "texts.h"
 #include "tregist.h"
 #include "tstr.h"
+#include "ttext.h"
 #include "twin.h"
 
 static const char *const EXTRA_FILES[] = {"setup.exe", "readme.txt"};
@@ -91,7 +92,9 @@ static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const ch
     if (!copied) {
         if (ctx)
             ctx->exitCode = EXIT_COPY_FAILED;
-        dlg->MessageBox(target, TEXT_CANNOT_CREATE_FILE, MB_OK);
+        char shown[MAX_PATH];
+        SystemTextAsProgramText(target, shown, sizeof(shown));
+        dlg->MessageBox(shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
     }
     return copied;
 }
@@ -149,13 +152,13 @@ static BOOL WriteUninstallEntry(TRegist *reg, const InstallPaths *p, const char 
     // quoted, so that a folder with spaces cannot start another program
     BoundedFormat(command, sizeof(command), "\"%s\" /r", setupPath);
     BoundedFormat(quietCommand, sizeof(quietCommand), "\"%s\" /r /s", setupPath);
-    BOOL written = reg->SetString(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
+    BOOL written = reg->SetText(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
     written = reg->SetString(VALUE_UNINSTALL_STRING, command) && written;
     written = reg->SetString("QuietUninstallString", quietCommand) && written;
     written = reg->SetString("DisplayIcon", p->exePath) && written;
-    written = reg->SetString("DisplayVersion", TEXT_VERSION) && written;
+    written = reg->SetText("DisplayVersion", TEXT_VERSION) && written;
     written = reg->SetString("InstallLocation", p->installFolder) && written;
-    written = reg->SetString("Publisher", TEXT_PUBLISHER) && written;
+    written = reg->SetText("Publisher", TEXT_PUBLISHER) && written;
     written = reg->SetDword("EstimatedSize", InstalledKiB(p)) && written;
     written = reg->SetDword("NoModify", 1) && written;
     written = reg->SetDword("NoRepair", 1) && written;

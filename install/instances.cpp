@@ -5,6 +5,7 @@
 #include "setuplog.h"
 #include "texts.h"
 #include "tstr.h"
+#include "ttext.h"
 #include "twin.h"
 
 const char MESSENGER_CLASS_PREFIX[] = "qwill_class";
@@ -87,7 +88,7 @@ BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry)
         HWND left = WaitForMessengersToGo();
         if (!left)
             return TRUE;
-        char program[MAX_PATH], text[MAX_PATH + 64];
+        char program[MAX_PATH], shown[MAX_PATH], text[MAX_PATH + 64];
         ProgramOf(left, program, sizeof(program));
         LogStep(ctx, "messenger still running: %s", program);
         if (ctx && ctx->unattended) {
@@ -96,7 +97,8 @@ BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry)
         }
         if (!offerRetry)
             return TRUE;
-        BoundedFormat(text, sizeof(text), TEXT_STILL_RUNNING, program);
+        SystemTextAsProgramText(program, shown, sizeof(shown));
+        BoundedFormat(text, sizeof(text), TEXT_STILL_RUNNING, shown);
         if (owner->MessageBox(text, TEXT_NOTICE, MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
             return FALSE;
         VisitMessengers(TRUE);

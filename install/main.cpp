@@ -1,5 +1,7 @@
 // Process entry of setup.exe.
 #include "setupapp.h"
+#include "texts.h"
+#include "ttext.h"
 
 // Library loads from here on search the system folder only, never the program's folder or
 // the current one: a setup program often runs from a downloads folder where a planted DLL
@@ -20,6 +22,7 @@ static void RestrictDllSearch()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
 {
     RestrictDllSearch();
+    ChooseTextCalls(TEXTS_CODE_PAGE);
     TSetupApp app(instance, cmdLine, cmdShow);
     return app.Run();
 }

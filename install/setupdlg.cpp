@@ -58,7 +58,7 @@ BOOL TSetupDlg::OnCreate(LPARAM)
 void TSetupDlg::AddPortToTitle()
 {
     char title[TITLE_SIZE], suffix[32];
-    ::GetWindowTextA(hWnd, title, sizeof(title));
+    GetWindowText(title, sizeof(title));
     BoundedFormat(suffix, sizeof(suffix), TEXT_PORT_SUFFIX, cfg.port);
     int used = lstrlenA(title);
     lstrcpynA(title + used, suffix, sizeof(title) - used);

@@ -2,6 +2,7 @@
 #include "setuplog.h"
 #include "procedures.h"
 #include "tstr.h"
+#include "ttext.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -29,15 +30,36 @@ void TSetupLog::LineV(const char *format, va_list args)
     int n = _vsnprintf(line, sizeof(line) - 2, format, args);
     if (n < 0 || n > LINE_SIZE - 3)
         n = LINE_SIZE - 3;  // a line cut short is still a line
-    line[n++] = '\r';
-    line[n++] = '\n';
+    line[n] = 0;
+    Write(line, CP_ACP);  // paths and numbers: system texts
+}
+
+void TSetupLog::TextLine(const char *label, const char *text)
+{
+    char line[LINE_SIZE];
+    if (path[0] && BoundedCopy(line, sizeof(line), label))
+        BoundedAppend(line, sizeof(line), text);
+    Write(line, ProgramCodePage());
+}
+
+void TSetupLog::Write(const char *line, UINT codePage)
+{
+    if (!path[0])
+        return;
+    char bytes[3 * LINE_SIZE + 2];  // UTF-8 takes at most three bytes for each byte of a line
+    if (!TextFileBytes(line, codePage, bytes, sizeof(bytes) - 2))
+        BoundedCopy(bytes, sizeof(bytes) - 2, line);
+    BoundedAppend(bytes, sizeof(bytes), "\r\n");
 
     HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written;
-    ::WriteFile(file, line, n, &written, NULL);
+    const char *mark = TextFileMark();
+    if (::GetFileSize(file, NULL) == 0)
+        ::WriteFile(file, mark, lstrlenA(mark), &written, NULL);
+    ::WriteFile(file, bytes, lstrlenA(bytes), &written, NULL);
     ::CloseHandle(file);
 }
 

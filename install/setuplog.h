@@ -1,4 +1,5 @@
-// The step log of "/log=FILE": one line per step, appended in the ANSI code page.
+// The step log of "/log=FILE": one line per step, appended as text readable on any system
+// (UTF-8 with a byte-order mark where the program shows its texts through the wide calls).
 #ifndef SETUPLOG_H
 #define SETUPLOG_H
 
@@ -10,8 +11,11 @@ public:
     explicit TSetupLog(const char *path);
     void Line(const char *format, ...);
     void LineV(const char *format, va_list args);
+    // label and a program text (texts.h), such as a message box's
+    void TextLine(const char *label, const char *text);
 
 private:
+    void Write(const char *line, UINT codePage);
     char path[MAX_PATH];
 };
 

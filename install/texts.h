@@ -5,6 +5,9 @@
 
 #include "version.h"
 
+// The code page of every text here; Windows gets them converted from it (ttext.h).
+const unsigned TEXTS_CODE_PAGE = 936;
+
 // Message boxes
 #define TEXT_CLOSE_MESSENGER "卸载程序即将关闭Qwill, 是否继续?"
 #define TEXT_CANNOT_CREATE_DIR "无法建立目录!"

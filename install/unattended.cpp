@@ -29,7 +29,7 @@ public:
 
     virtual int MessageBox(const char *text, const char *caption, UINT style)
     {
-        log->Line("box: %s", text);
+        log->TextLine("box: ", text);
         if ((style & MB_TYPEMASK) == MB_RETRYCANCEL || strcmp(text, TEXT_INSTALL_DONE) == 0)
             return IDCANCEL;
         return IDOK;

@@ -4,7 +4,7 @@
 # one, else on a virtual display, where a screenshot is saved. Where this machine cannot run
 # 32-bit programs, the demo is the 64-bit build (scripts/variant.sh).
 # Usage: scripts/run.sh [setup.exe arguments]
-#        scripts/run.sh --screenshots   the three screenshots of docs/, on a virtual display
+#        scripts/run.sh --screenshots   the four screenshots of docs/, on a virtual display
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -51,6 +51,8 @@ if [ -n "$shots" ]; then
   shoot docs/setup-dialog.png ""
   shoot docs/setup-uninstall.png "" /r
   shoot docs/setup-browser.png 1136
+  # as on a Western Windows, whose code page for non-Unicode programs is 1252
+  LC_ALL=en_US.UTF-8 shoot docs/setup-english.png ""
 elif [ -n "$own_display" ]; then
   echo "run: starting $setup on $DISPLAY"
   "$QWILL_WINE" "$setup" "$@"

@@ -66,6 +66,13 @@ if [ ! -f "$WINEPREFIX/.qwill-prefix" ]; then
   "$QWILL_WINESERVER" -w </dev/null >/dev/null 2>&1 &&
   echo "$WINEARCH" >"$WINEPREFIX/.qwill-prefix"
 fi
+# The dialogs ask for SimSun, which every Windows with Chinese fonts has (Vista on: all); here
+# a Chinese font of Debian stands in for it, whatever the locale of the process.
+if [ ! -f "$WINEPREFIX/.qwill-fonts" ]; then
+  wine_quiet reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'WenQuanYi Micro Hei' /f &&
+  "$QWILL_WINESERVER" -w </dev/null >/dev/null 2>&1 &&
+  touch "$WINEPREFIX/.qwill-fonts"
+fi
 # Wine looks for its own fonts beside its data folder, where this Debian build has none, so
 # the caption buttons would be drawn in another font than the Marlett symbols; Wine also
 # reads the fonts of C:\windows\Fonts.

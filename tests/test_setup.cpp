@@ -225,26 +225,20 @@ TEST_F(Setup, UninstallThroughTheRegisteredCommand)
     EXPECT_EQ(0, Containers(0));
     EXPECT_EQ(std::vector<std::string>({world->installDir, world->installDir}), world->Opened());
 
-    // The user deleted the program folder by hand, and a program of its name lies beside it:
-    // no uninstall, with the dialog or without, starts it.
+    // A program of the folder's name lies beside it: no uninstall starts it, whether the folder
+    // is there (it is opened) or the user deleted it by hand (nothing is opened).
     const std::string parent = world->root + "\\Program Files";
-    for (bool unattended : {false, true}) {
-        if (unattended)
-            EXPECT_EQ(0u, Silent("/s"));
-        else
-            InstallWithTheDialog();
-        RemoveTree(world->installDir);
+    for (bool deleted : {false, true}) {
+        InstallWithTheDialog();
+        if (deleted)
+            RemoveTree(world->installDir);
         CopyFileA(world->InSetup("qwill.exe").c_str(), (parent + "\\Qwill.exe").c_str(), FALSE);
         DeleteFileA((parent + "\\qwill.started").c_str());
-        if (unattended) {
-            EXPECT_EQ(0u, Silent("/r /s"));
-        } else {
-            Run(world->InSetup("setup.exe"), "/r");
-            UninstallWithTheDialog();
-        }
+        Run(world->InSetup("setup.exe"), "/r");
+        UninstallWithTheDialog();
         Sleep(500);
-        EXPECT_TRUE(world->Starts(parent).empty()) << unattended;
-        EXPECT_EQ(3u, world->Opened().size()) << unattended;  // only the install's folder
+        EXPECT_TRUE(world->Starts(parent).empty()) << deleted;
+        EXPECT_EQ(deleted ? 5u : 4u, world->Opened().size()) << deleted;
     }
     // nothing registered: the setup program's own folder is opened, but not on a network drive
     MakeFolders("N:\\qwilltest");
@@ -254,7 +248,7 @@ TEST_F(Setup, UninstallThroughTheRegisteredCommand)
         UninstallWithTheDialog();
     }
     EXPECT_EQ(world->setupDir, world->Opened().back());
-    EXPECT_EQ(4u, world->Opened().size());
+    EXPECT_EQ(6u, world->Opened().size());
 }
 
 TEST_F(Setup, LeavingChangesNothing)
@@ -350,8 +344,9 @@ TEST_F(Setup, UnattendedRoundTrip)
              {"ProductName", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayName")},
              {"FileDescription", "Qwill装载程序"}, {"OriginalFilename", "setup.exe"}})
         EXPECT_EQ(entry.second, VersionString(setup, entry.first)) << entry.first;
-    for (const char *step : {"copy ", "shortcut ", "App Paths\\qwill.exe: written", "Uninstall\\Qwill: written", "exit code 0"})
-        EXPECT_TRUE(Logged(step)) << step;
+    for (const char *step : {"\xEF\xBB\xBFinstall, mode 0\r\n", u8"box: 确定要开始吗?\r\n", "copy ", "shortcut ",
+                             "App Paths\\qwill.exe: written", "Uninstall\\Qwill: written", "exit code 0"})
+        EXPECT_TRUE(Logged(step)) << step;  // UTF-8 with its mark, for Notepad on any system
 
     // the quiet uninstall command, run as Windows runs it
     EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString") + " /log=" + log, &shown));
@@ -364,6 +359,47 @@ TEST_F(Setup, UnattendedRoundTrip)
     EXPECT_TRUE(Logged("uninstall: done"));
     EXPECT_TRUE(Logged("machine key set: none"));  // there were none to delete
     EXPECT_EQ(5u, Silent("/r /s"));                // nothing left to uninstall
+}
+
+// Every text shown or registered reads right whatever the system's code page: this test also
+// runs with code pages 1252 and 932 (tests/CMakeLists.txt).
+TEST_F(Setup, ReadableOnAnySystem)
+{
+    SetupRun &r = Run(world->InSetup("setup.exe"), "2426");
+    EXPECT_EQ(TITLE + " (PortNo = 2426)", TextOf(r.dialog));
+    EXPECT_EQ("安装到指定目录", r.Text(IDC_MODE_INSTALL));
+    EXPECT_EQ("系统启动时自动加载", TextOf(GetDlgItem(r.Sheet(), IDC_STARTUP_LINK)));
+    HWND browser = Browse(world->root);
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(TEXT_NEW_FOLDER, TextOf(GetDlgItem(browser, IDC_BROWSE_NEW_FOLDER)));
+    EXPECT_EQ(TEXT_DELETE, TextOf(GetDlgItem(browser, IDC_BROWSE_DELETE)));
+    bool titled = false;
+    for (HWND child = GetWindow(browser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        titled = titled || TextOf(child) == TEXT_CHOOSE_INSTALL_DIR;
+    EXPECT_TRUE(titled);
+    Press(browser, IDC_BROWSE_NEW_FOLDER);
+    HWND ask = WaitWindow("新建目录名称");
+    EXPECT_TRUE(ask);
+    Press(ask, IDCANCEL);
+    Close(browser, IDCANCEL);
+    r.Click(IDC_MODE_UNINSTALL);
+    EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 151; }));
+    EXPECT_EQ("删除公共键 ( Public Key )", TextOf(GetDlgItem(r.Sheet(), IDC_DEL_PUBKEY)));
+    r.Click(IDC_MODE_INSTALL);
+    EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 101; }));
+
+    // a folder that no code page of these holds (Hangul) is refused, not cut to question marks
+    SetWindowTextW(GetDlgItem(r.dialog, IDC_INSTALL_DIR), (std::wstring(L"C:\\qwilltest\\") + L"\xD55C\xAE00").c_str());
+    r.Click(IDOK);
+    ExpectBox(IDOK, TEXT_CANNOT_CREATE_DIR, TEXT_NOTICE, MB_OK);
+    SetDlgItemTextA(r.dialog, IDC_INSTALL_DIR, world->installDir.c_str());
+    r.Click(IDOK);
+    ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
+    ExpectBox(IDCANCEL, TEXT_INSTALL_DONE, TEXT_INSTALL, ASK);
+    EXPECT_EQ(0u, r.Finish());
+    EXPECT_EQ("Qwill简体中文版", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayName"));
+    EXPECT_EQ("Korvane", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "Publisher"));
+    EXPECT_EQ("2.06", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion"));
 }
 
 // Each row runs setup.exe unattended in a world of its own: what is prepared, the command line,

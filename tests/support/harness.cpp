@@ -110,12 +110,19 @@ std::string ClassOf(HWND wnd)
     return name;
 }
 
+std::string Gbk(const wchar_t *text)
+{
+    char gbk[2048] = "";
+    WideCharToMultiByte(936, 0, text, -1, gbk, sizeof(gbk) - 1, NULL, NULL);
+    return gbk;
+}
+
 std::string TextOf(HWND wnd)
 {
-    char text[1024] = "";  // asked for: a control of another process keeps its text itself
+    wchar_t text[1024] = L"";  // asked for: a control of another process keeps its text itself
     DWORD_PTR ignored;
-    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &ignored);
-    return text;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &ignored);
+    return Gbk(text);
 }
 
 bool RegKeyExists(HKEY root, const std::string &path)
@@ -126,9 +133,12 @@ bool RegKeyExists(HKEY root, const std::string &path)
 
 std::string RegString(HKEY root, const std::string &path, const char *name)
 {
-    char buf[2048] = "";
-    DWORD size = sizeof(buf) - 1;
-    return RegGetValueA(root, path.c_str(), name, RRF_RT_REG_SZ, NULL, buf, &size) == ERROR_SUCCESS ? buf : "";
+    wchar_t buf[1024] = L"", wideName[256] = L"";
+    std::wstring widePath(path.begin(), path.end());  // the tests' key names are ASCII
+    if (name)
+        MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, 255);
+    DWORD size = sizeof(buf) - sizeof(wchar_t);
+    return RegGetValueW(root, widePath.c_str(), name ? wideName : NULL, RRF_RT_REG_SZ, NULL, buf, &size) == ERROR_SUCCESS ? Gbk(buf) : "";
 }
 
 DWORD RegDword(HKEY root, const std::string &path, const char *name)

@@ -33,10 +33,12 @@ bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 // The first top-level window of the process (any process: 0) that match accepts.
 HWND WindowOf(DWORD processId, const std::function<bool(HWND)> &match);
 std::string ClassOf(HWND wnd);
+// Texts as Windows holds them (UTF-16), in GBK whatever this program's code page is.
+std::string Gbk(const wchar_t *text);
 std::string TextOf(HWND wnd);
 
 bool RegKeyExists(HKEY root, const std::string &path);
-std::string RegString(HKEY root, const std::string &path, const char *name);  // "" when missing
+std::string RegString(HKEY root, const std::string &path, const char *name);  // in GBK; "" when missing
 DWORD RegDword(HKEY root, const std::string &path, const char *name);
 // Writes a string value (name NULL: the default value), making the key when missing.
 bool RegPutString(HKEY root, const std::string &path, const char *name, const std::string &value);

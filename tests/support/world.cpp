@@ -43,8 +43,6 @@ std::vector<std::string> SetupWorld::Opened(int waitMs) const
 {
     std::vector<std::string> lines;  // the recorder is a process of its own: give it a moment
     PumpUntil([&] { return !(lines = LinesOf(std::string(ProgramFolder()) + "opened.txt")).empty(); }, waitMs);
-    for (std::string &line : lines)  // "%1": in quotes, the folder and the separator that ends it
-        line = line.substr(1, line.size() - 3);
     return lines;
 }
 

@@ -14,7 +14,7 @@ struct SetupWorld {
     std::string InSetup(const char *name) const { return setupDir + "\\" + name; }
     std::string Installed(const char *name) const { return installDir + "\\" + name; }
     std::string Link(int folder, const char *name = "Qwill.lnk") const { return linkDirs[folder] + "\\" + name; }
-    std::vector<std::string> Opened(int waitMs = 3000) const;  // the folders the shell was asked to open
+    std::vector<std::string> Opened(int waitMs = 3000) const;  // the folders a "%1" handler got, as its argv[1]
     // What the stand-in messenger recorded at each start from folder: its arguments, its folder.
     std::vector<std::string> Starts(const std::string &folder) const;
 
