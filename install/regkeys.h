@@ -2,6 +2,8 @@
 #ifndef REGKEYS_H
 #define REGKEYS_H
 
+#include "version.h"
+
 #define KEY_CURRENT_VERSION "Software\\Microsoft\\Windows\\CurrentVersion"
 #define KEY_APP_PATHS "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
 #define KEY_UNINSTALL "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
@@ -10,7 +12,7 @@
 #define VALUE_PROGRAM_FILES "ProgramFilesDir"
 #define SUBKEY_APP_PATH "qwill.exe"
 #define VALUE_PATH "Path"
-#define SUBKEY_UNINSTALL "Qwill"
+#define SUBKEY_UNINSTALL UNINSTALL_KEY_NAME
 #define VALUE_DISPLAY_NAME "DisplayName"
 #define VALUE_UNINSTALL_STRING "UninstallString"
 

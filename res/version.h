@@ -1,5 +1,6 @@
-// What setup.exe says of itself, in one place: its version resource and the Add/Remove
-// Programs entry it writes take these. UTF-8 here; GBK in the program.
+// What setup.exe says of itself, in one place: its version resource, the Add/Remove Programs
+// entry it writes and the release's package manifests (scripts/winget-manifests.sh) take
+// these. UTF-8 here; GBK in the program.
 #ifndef VERSION_H
 #define VERSION_H
 
@@ -10,5 +11,6 @@
 #define FILE_DESCRIPTION "Qwill装载程序"
 #define ORIGINAL_FILE_NAME "setup.exe"
 #define COPYRIGHT "Copyright (C) Korvane"
+#define UNINSTALL_KEY_NAME "Qwill"  // of the Add/Remove Programs entry: the package's product code
 
 #endif

@@ -16,7 +16,7 @@ failed_programs() {
   scripts/test.sh -E reproducible_setup >"$copy/run.log" 2>&1
   grep -q 'tests passed' "$copy/run.log" || { echo "no build"; return; }
   local failed
-  failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([a-z_0-9]*\) .*/\1/p' "$copy/run.log" | paste -sd, -)
+  failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([A-Za-z_0-9]*\) .*/\1/p' "$copy/run.log" | paste -sd, -)
   echo "${failed:-none}"
 }
 

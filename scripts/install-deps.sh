@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 . scripts/variant.sh
 
 packages=(g++-mingw-w64-i686 fonts-wine fonts-wqy-microhei xvfb xauth googletest cmake make imagemagick
-  osslsigncode openssl)
+  osslsigncode openssl zip unzip)
 if [ "$WINE_VARIANT" = 64 ]; then
   packages+=(wine wine64 g++-mingw-w64-x86-64)
 else

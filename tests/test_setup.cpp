@@ -367,7 +367,6 @@ TEST_F(Setup, ReadableOnAnySystem)
 {
     SetupRun &r = Run(world->InSetup("setup.exe"), "2426");
     EXPECT_EQ(TITLE + " (PortNo = 2426)", TextOf(r.dialog));
-    EXPECT_EQ("安装到指定目录", r.Text(IDC_MODE_INSTALL));
     EXPECT_EQ("系统启动时自动加载", TextOf(GetDlgItem(r.Sheet(), IDC_STARTUP_LINK)));
     HWND browser = Browse(world->root);
     ASSERT_TRUE(browser);
@@ -377,10 +376,6 @@ TEST_F(Setup, ReadableOnAnySystem)
     for (HWND child = GetWindow(browser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         titled = titled || TextOf(child) == TEXT_CHOOSE_INSTALL_DIR;
     EXPECT_TRUE(titled);
-    Press(browser, IDC_BROWSE_NEW_FOLDER);
-    HWND ask = WaitWindow("新建目录名称");
-    EXPECT_TRUE(ask);
-    Press(ask, IDCANCEL);
     Close(browser, IDCANCEL);
     r.Click(IDC_MODE_UNINSTALL);
     EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 151; }));
@@ -518,6 +513,81 @@ TEST_F(Setup, UnattendedOutcomes)
         EXPECT_FALSE(shown);
         row.check();
     }
+}
+
+// The first value of key in a manifest (UTF-8, unquoted), with token replaced by path.
+std::string ManifestValue(const std::string &text, const std::string &key, const std::string &token = "<>",
+                          const std::string &path = "<>")
+{
+    size_t at = text.find(" " + key + ": ");
+    at = at == std::string::npos ? text.find("\n" + key + ": ") : at;
+    if (at == std::string::npos)
+        return "";
+    std::string value = text.substr(at + key.size() + 3, text.find('\n', at + 1) - at - key.size() - 3);
+    if (value.size() >= 2 && (value[0] == '\'' || value[0] == '"') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    size_t tokenAt = value.find(token);
+    return tokenAt == std::string::npos ? value : value.replace(tokenAt, token.size(), path);
+}
+
+// The release as a deployment engine uses it (scripts/check-deploy.sh made it): the archive
+// unpacked into a folder of the engine's, the manifest's switches with paths that hold spaces,
+// its exit codes met for real, the registered quiet uninstall, and the commands of
+// docs/DEPLOYMENT.md: the detection rule and the Group Policy start-up script.
+TEST_F(Setup, DeployedAsEnginesDo)
+{
+    const std::string m = ReadBytes(BuiltFile("deploy\\manifests\\k\\Korvane\\Qwill\\" VERSION_TEXT "\\Korvane.Qwill.installer.yaml"));
+    ASSERT_EQ("zip", ManifestValue(m, "InstallerType"));
+    const std::string unpacked = BuiltFile("deploy\\Engine Temp 1"), folder = world->root + "\\Program Files X\\Qwill";
+    const std::string logFile = world->root + "\\My Logs\\qwill setup.log";
+    MakeFolders(world->root + "\\Program Files X");
+    MakeFolders(world->root + "\\My Logs");
+    const std::string install = "\"" + unpacked + "\\" + ManifestValue(m, "RelativeFilePath") + "\" " +
+                                ManifestValue(m, "Silent") + " " + ManifestValue(m, "InstallLocation", "<INSTALLPATH>", folder) +
+                                " " + ManifestValue(m, "Log", "<LOGPATH>", logFile);
+    EXPECT_EQ(0u, RunToEnd(install));
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(folder));
+    EXPECT_TRUE(FileExists(logFile));
+    const std::string entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ManifestValue(m, "ProductCode");
+    for (const char *name : {"DisplayName", "Publisher", "DisplayVersion"}) {
+        wchar_t wide[256] = L"";
+        MultiByteToWideChar(CP_UTF8, 0, ManifestValue(m, name).c_str(), -1, wide, 255);
+        EXPECT_EQ(Gbk(wide), RegString(HKEY_LOCAL_MACHINE, entry, name)) << name;
+    }
+
+    // two of the mapped codes, met for real
+    PROCESS_INFORMATION messenger;
+    ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" /ignoreclose", &messenger));
+    PumpUntil([&] { return WindowOf(messenger.dwProcessId, [](HWND) { return true; }) != NULL; });
+    EXPECT_EQ(2u, RunToEnd(install));
+    EXPECT_NE(std::string::npos, m.find("InstallerReturnCode: 2\n    ReturnResponse: packageInUse"));
+    EndProcess(&messenger, 0);
+    Run(world->InSetup("setup.exe"));
+    EXPECT_EQ(6u, RunToEnd(install));
+    EXPECT_NE(std::string::npos, m.find("InstallerReturnCode: 6\n    ReturnResponse: installInProgress"));
+    Cancel();
+
+    // removed as the engine removes it; the detection rule then finds nothing
+    // (the 32-bit view, where a 32-bit setup.exe writes on 64-bit Windows)
+    const std::string detect = "reg query \"HKLM\\" + entry + "\" /v DisplayVersion /reg:" + (sizeof(void *) == 4 ? "32" : "64");
+    EXPECT_EQ(0u, RunToEnd(detect));
+    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, entry, "QuietUninstallString")));
+    EXPECT_NE(0u, RunToEnd(detect));
+
+    // the start-up script installs where the messenger is missing or older, and only there
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string script = "cmd /c \"" + unpacked + "\\qwill-startup.cmd\"", scriptLog = std::string(windows) + "\\Temp\\qwill-setup.log";
+    for (const char *before : {"", VERSION_TEXT, "2.05"}) {
+        DeleteFileA(scriptLog.c_str());
+        if (before[0])
+            RegPutString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", before);
+        EXPECT_EQ(0u, RunToEnd(script)) << before;
+        EXPECT_EQ(strcmp(before, VERSION_TEXT) != 0, FileExists(scriptLog)) << before;
+        EXPECT_EQ(VERSION_TEXT, RegString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion")) << before;
+    }
+    EXPECT_TRUE(FileExists(world->Installed("setup.exe")));
+    DeleteFileA(scriptLog.c_str());
 }
 
 // An upgrade that runs out of disk space leaves the installed messenger as it was.
