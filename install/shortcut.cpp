@@ -67,7 +67,7 @@ BOOL CreateShortcut(const char *target, const char *linkPath, const char *args)
     return TRUE;
 }
 
-BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut)
+BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut, char *workDirOut)
 {
     TShellLink shell;
     WCHAR wide[MAX_PATH];
@@ -76,6 +76,8 @@ BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut)
     if (FAILED(shell.link->GetPath(targetOut, MAX_PATH, NULL, SLGP_SHORTPATH)))
         return FALSE;
     shell.link->GetArguments(argsOut, MAX_PATH);
+    if (workDirOut)
+        shell.link->GetWorkingDirectory(workDirOut, MAX_PATH);
     return TRUE;
 }
 

@@ -10,8 +10,9 @@ extern const char MESSENGER_EXE[];
 // Writes linkPath, a shortcut that starts target with args in target's folder.
 BOOL CreateShortcut(const char *target, const char *linkPath, const char *args);
 
-// Reads linkPath: its target in short form and its arguments (MAX_PATH bytes each).
-BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut);
+// Reads linkPath: its target in short form, its arguments and, when asked, the folder it
+// starts in (MAX_PATH bytes each).
+BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut, char *workDirOut = NULL);
 
 // Deletes path and tells the shell that its folder changed. TRUE only when deleted.
 BOOL DeleteAndNotify(const char *path);
