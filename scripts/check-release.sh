@@ -14,7 +14,8 @@ fail() { echo "check-release: $*"; failures=$((failures + 1)); }
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
   -subj "/CN=Qwill release check" >/dev/null 2>&1 || { echo "check-release: openssl failed"; exit 1; }
 export SIGN_KEY="$work/key.pem" SIGN_CERT="$work/cert.pem"
-DIST_DIR="$work/dist" RELEASE_SETUP="$shipped" scripts/release.sh >/dev/null || fail "the release command failed"
+DIST_DIR="$work/dist" RELEASE_SETUP="$shipped" QWILL_EXE="$(dirname "$runnable")/messenger/qwill.exe" \
+  scripts/release.sh >/dev/null || fail "the release command failed"
 dist="$work/dist"
 
 osslsigncode verify -CAfile "$SIGN_CERT" -in "$dist/setup.exe" >/dev/null 2>&1 ||
