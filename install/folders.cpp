@@ -5,27 +5,69 @@
 #include "tregist.h"
 #include "tstr.h"
 
-void FindDefaultFolders(char *setupFolder, char *installFolder)
-{
-    if (!::GetModuleFileNameA(NULL, setupFolder, MAX_PATH))
-        setupFolder[0] = 0;
-    ParentDirOf(setupFolder, setupFolder);
+#include <shlobj.h>
 
-    installFolder[0] = 0;
-    TRegist reg(HKEY_LOCAL_MACHINE);
-    char value[MAX_PATH];
-    if (reg.OpenKey(KEY_CURRENT_VERSION, FALSE)) {
-        if (reg.GetString(VALUE_PROGRAM_FILES, value, sizeof(value)))
-            JoinPath(installFolder, value, "Qwill");
-        reg.CloseKey();
+// The user's own program folder, %LOCALAPPDATA%\Programs, made when missing. Looked up at run
+// time: the known folder is there from Windows 7 on, the local application data from 2000.
+static BOOL UserProgramFolder(char *folder)
+{
+    typedef HRESULT(WINAPI * KnownFolderFunc)(REFGUID, DWORD, HANDLE, PWSTR *);
+    typedef HRESULT(WINAPI * FolderPathFunc)(HWND, int, HANDLE, DWORD, LPSTR);
+    static const GUID USER_PROGRAM_FILES = {0x5cd7aee2, 0x2219, 0x4a67, {0xb8, 0x5d, 0x6c, 0x9c, 0xe1, 0x56, 0x60, 0xcb}};
+    HMODULE shell = ::GetModuleHandleA("shell32.dll");
+    KnownFolderFunc known = (KnownFolderFunc)(void *)::GetProcAddress(shell, "SHGetKnownFolderPath");
+    FolderPathFunc byId = (FolderPathFunc)(void *)::GetProcAddress(shell, "SHGetFolderPathA");
+    PWSTR wide = NULL;
+    if (known && SUCCEEDED(known(USER_PROGRAM_FILES, KF_FLAG_CREATE, NULL, &wide))) {
+        BOOL lost = FALSE;  // a folder the system's code page cannot hold is no default
+        BOOL converted = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, folder, MAX_PATH, NULL, &lost) && !lost;
+        ::CoTaskMemFree(wide);
+        return converted;
     }
-    // a registered folder replaces the default
+    char appData[MAX_PATH];
+    if (!byId || FAILED(byId(NULL, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, NULL, 0, appData)) ||
+        !JoinPath(folder, appData, "Programs"))
+        return FALSE;
+    ::CreateDirectoryA(folder, NULL);
+    return TRUE;
+}
+
+BOOL RegisteredFolder(InstallScope scope, char *folder)
+{
+    TRegist reg(ScopeRoot(scope));
+    BOOL found = FALSE;
     if (reg.OpenKey(KEY_APP_PATHS, FALSE)) {
         if (reg.OpenKey(SUBKEY_APP_PATH, FALSE)) {
-            if (reg.GetString(VALUE_PATH, value, sizeof(value)))
-                BoundedCopy(installFolder, MAX_PATH, value);
+            found = reg.GetString(VALUE_PATH, folder, MAX_PATH);
             reg.CloseKey();
         }
         reg.CloseKey();
     }
+    return found;
+}
+
+void FindSetupFolder(char *setupFolder)
+{
+    if (!::GetModuleFileNameA(NULL, setupFolder, MAX_PATH))
+        setupFolder[0] = 0;
+    ParentDirOf(setupFolder, setupFolder);
+}
+
+void FindDefaultFolders(char *setupFolder, char *installFolder, InstallScope scope)
+{
+    FindSetupFolder(setupFolder);
+
+    installFolder[0] = 0;
+    char value[MAX_PATH];
+    if (scope == SCOPE_USER) {
+        if (UserProgramFolder(value))
+            JoinPath(installFolder, value, "Qwill");
+    } else {
+        TRegist reg(HKEY_LOCAL_MACHINE);
+        if (reg.OpenKey(KEY_CURRENT_VERSION, FALSE) && reg.GetString(VALUE_PROGRAM_FILES, value, sizeof(value)))
+            JoinPath(installFolder, value, "Qwill");
+    }
+    // a registered folder replaces the default
+    if (RegisteredFolder(scope, value))
+        BoundedCopy(installFolder, MAX_PATH, value);
 }

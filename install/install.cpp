@@ -6,6 +6,7 @@
 #include "procedures.h"
 #include "regkeys.h"
 #include "resource.h"
+#include "scope.h"
 #include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
@@ -172,11 +173,12 @@ static const char *Written(BOOL opened, BOOL written)
 
 // FALSE when the Uninstall entry could not be written: without it the program cannot be
 // removed from Add/Remove Programs.
-static BOOL Register(TRegist *reg, const InstallPaths *p, RunContext *ctx)
+static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, RunContext *ctx)
 {
-    reg->SetTopKey(HKEY_LOCAL_MACHINE);
+    reg->SetTopKey(ScopeRoot(scope));
     BOOL opened = FALSE, written = FALSE;
-    if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
+    BOOL makeParents = scope == SCOPE_USER;  // every Windows has the machine's; a user's may lack them
+    if (reg->OpenKey(KEY_APP_PATHS, makeParents)) {
         if (reg->OpenKey(SUBKEY_APP_PATH, TRUE)) {
             opened = TRUE;
             written = reg->SetString(NULL, p->exePath);
@@ -188,7 +190,7 @@ static BOOL Register(TRegist *reg, const InstallPaths *p, RunContext *ctx)
     LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, Written(opened, written));
 
     opened = written = FALSE;
-    if (reg->OpenKey(KEY_UNINSTALL, FALSE)) {
+    if (reg->OpenKey(KEY_UNINSTALL, makeParents)) {
         if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
             opened = TRUE;
             written = WriteUninstallEntry(reg, p, p->extraTarget[0]);
@@ -216,6 +218,8 @@ static void OfferToStart(TWin *dlg, const InstallPaths *p, RunContext *ctx)
 BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "install, mode %d", cfg->mode);
+    ScopeChoice scope = ChooseScope((InstallScope)cfg->scope);
+    LogStep(ctx, "scope: %s, %s", ScopeName(scope.scope), scope.reason);
     if (!CloseRunningInstances(dlg)) {
         LogStep(ctx, "close messenger: declined");
         return FALSE;
@@ -224,7 +228,9 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         return FALSE;
 
     InstallPaths paths;
-    if (!MakeInstallPaths(dlg, cfg->mode, &paths) || !EnsureFolder(paths.installFolder)) {
+    paths.installFolder[0] = 0;
+    // for all users without the rights for it, no folder of theirs could be made
+    if (!scope.permitted || !MakeInstallPaths(dlg, cfg->mode, &paths) || !EnsureFolder(paths.installFolder)) {
         LogStep(ctx, "install folder %s: cannot be created", paths.installFolder);
         if (ctx)
             ctx->exitCode = EXIT_NO_INSTALL_FOLDER;
@@ -241,7 +247,7 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 
     TRegist reg(HKEY_CURRENT_USER);
     WriteShortcuts(&reg, cfg, paths.exePath, ctx);
-    if (!Register(&reg, &paths, ctx) && ctx)
+    if (!Register(&reg, scope.scope, &paths, ctx) && ctx)
         ctx->exitCode = EXIT_NOT_REGISTERED;
     OfferToStart(dlg, &paths, ctx);
     if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended))

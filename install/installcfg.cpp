@@ -1,5 +1,6 @@
 // Install configuration defaults and command-line parsing.
 #include "installcfg.h"
+#include "scope.h"
 
 #include <windows.h>
 #include <stdlib.h>
@@ -15,6 +16,7 @@ void InitInstallCfg(InstallCfg *cfg)
     cfg->programsLink = 1;
     cfg->desktopLink = 1;
     cfg->delPubKey = 1;
+    cfg->scope = SCOPE_ANY;
 }
 
 // Value of the leading digits of token; 0 when it overflows a 32-bit int.
@@ -99,7 +101,7 @@ static BOOL SwitchValue(const char *token, const char *name, char *out, int size
     return TRUE;
 }
 
-// "/r" and a port count wherever they stand; the unattended switches only when asked for.
+// "/r", a port and the scope count wherever they stand; the unattended switches only when asked for.
 // Nothing inside quotes is a switch or a port: a quoted token starts with the quote.
 static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switches)
 {
@@ -109,6 +111,10 @@ static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switch
         int port = LeadingNumber(token);
         if (port > 0)
             cfg->port = port;
+    } else if (strcmp(token, "/allusers") == 0) {
+        cfg->scope = SCOPE_MACHINE;
+    } else if (strcmp(token, "/peruser") == 0) {
+        cfg->scope = SCOPE_USER;
     } else if (!switches) {
         return;
     } else if (strcmp(token, "/s") == 0) {

@@ -17,6 +17,7 @@ struct InstallCfg {
     int programsLink;
     int desktopLink;
     int delPubKey;
+    int scope;  // InstallScope (scope.h) asked for: "/allusers", "/peruser", or any
 };
 
 void InitInstallCfg(InstallCfg *cfg);
@@ -34,7 +35,8 @@ struct SetupSwitches {
 // ParseCommandLine does.
 void ParseSetupSwitches(const char *cmdLine, InstallCfg *cfg, SetupSwitches *switches);
 
-// Applies the command line to cfg: "/r" chooses uninstall, a positive number sets the port.
+// Applies the command line to cfg: "/r" chooses uninstall, a positive number sets the port,
+// "/allusers" and "/peruser" the scope.
 // The command line is split in place into tokens; quotes keep separators in a token, and
 // an unquoted "/d=" takes the rest of the line.
 void ParseCommandLine(char *cmdLine, InstallCfg *cfg);

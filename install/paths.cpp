@@ -72,6 +72,27 @@ UINT DriveTypeOfPath(const char *path)
     return ::GetDriveTypeA(root);
 }
 
+BOOL SameFile(const char *a, const char *b)
+{
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char *paths[2] = {a, b};
+    for (int i = 0; i < 2; i++) {
+        // no access asked for: a file that another program holds open is still looked at
+        HANDLE file = ::CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        if (file == INVALID_HANDLE_VALUE)
+            return FALSE;
+        BOOL known = ::GetFileInformationByHandle(file, &info[i]);
+        ::CloseHandle(file);
+        if (!known)
+            return FALSE;
+    }
+    // a file system without file numbers gives 0 for every file: that says nothing
+    return (info[0].nFileIndexHigh | info[0].nFileIndexLow) && info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow && info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileSizeLow == info[1].nFileSizeLow;
+}
+
 static signed char UpperAscii(char c)
 {
     return (signed char)((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);

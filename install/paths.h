@@ -15,6 +15,10 @@ BOOL ParentDirOf(const char *path, char *out);
 // GetDriveTypeA of the root of path; UNC paths are remote without asking the system.
 UINT DriveTypeOfPath(const char *path);
 
+// TRUE when both paths name one existing file or folder, as the file system tells, whatever
+// their spelling (letter case, short names, another drive letter).
+BOOL SameFile(const char *a, const char *b);
+
 // Compares at most n bytes with ASCII letters folded to upper case; 0 means equal.
 int StrNCaseCmp(const char *a, const char *b, int n);
 

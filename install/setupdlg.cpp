@@ -42,7 +42,7 @@ BOOL TSetupDlg::OnCreate(LPARAM)
     sheet = new TOptionSheet(&host, &cfg);
 
     char setupFolder[MAX_PATH], installFolder[MAX_PATH];
-    FindDefaultFolders(setupFolder, installFolder);
+    FindDefaultFolders(setupFolder, installFolder, ChooseScope((InstallScope)cfg.scope).scope);
     SetDlgItemText(IDC_SETUP_DIR, setupFolder);
     SetDlgItemText(IDC_INSTALL_DIR, installFolder);
     if (cfg.mode != SETUP_MODE_UNINSTALL)

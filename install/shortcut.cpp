@@ -96,7 +96,13 @@ static BOOL StartsMessenger(const char *target, const char *args)
     return args[0] == 0 && len > nameLen && StrNCaseCmp(target + len - nameLen, MESSENGER_EXE, nameLen) == 0;
 }
 
-BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut)
+BOOL ShortcutStarts(const char *linkPath, const char *program)
+{
+    char target[MAX_PATH], args[MAX_PATH];
+    return program && ReadShortcut(linkPath, target, args) && SameFile(target, program);
+}
+
+BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut, const char *keep)
 {
     char folder[MAX_PATH], pattern[MAX_PATH];
     if (!BoundedCopy(folder, sizeof(folder), folderIn) ||
@@ -114,7 +120,7 @@ BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut)
         // an entry whose path does not fit is skipped, never cut into another name
         if (!BoundedFormat(entry, sizeof(entry), "%s\\%s", folder, found.cFileName))
             continue;
-        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args))
+        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args) || ShortcutStarts(entry, keep))
             continue;
         result = ::DeleteFileA(entry);
         if (foundLinkOut)

@@ -17,9 +17,13 @@ BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut, char *wo
 // Deletes path and tells the shell that its folder changed. TRUE only when deleted.
 BOOL DeleteAndNotify(const char *path);
 
-// Deletes every shortcut in folder that starts the messenger without arguments.
-// foundLinkOut (MAX_PATH bytes, may be null, may be folder itself) receives the last one's
-// path. Returns the result of the last delete; FALSE when none was found.
-BOOL PurgeProgramLinks(const char *folder, char *foundLinkOut);
+// TRUE when linkPath is a shortcut to program (by the file it names, not the spelling).
+BOOL ShortcutStarts(const char *linkPath, const char *program);
+
+// Deletes every shortcut in folder that starts the messenger without arguments, except those
+// that start keep (may be null). foundLinkOut (MAX_PATH bytes, may be null, may be folder
+// itself) receives the last one's path. Returns the result of the last delete; FALSE when
+// none was found.
+BOOL PurgeProgramLinks(const char *folder, char *foundLinkOut, const char *keep = NULL);
 
 #endif

@@ -44,7 +44,7 @@ private:
 int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches)
 {
     char setupFolder[MAX_PATH], installFolder[MAX_PATH];
-    FindDefaultFolders(setupFolder, installFolder);
+    FindDefaultFolders(setupFolder, installFolder, ChooseScope((InstallScope)cfg->scope).scope);
     if (switches->folderGiven)
         BoundedCopy(installFolder, sizeof(installFolder), switches->folder);
     if (cfg->mode != SETUP_MODE_UNINSTALL)

@@ -1,10 +1,12 @@
 // The uninstall procedure: remove links, registry entries and, on request, key containers.
+#include "folders.h"
 #include "instances.h"
 #include "openfolder.h"
 #include "paths.h"
 #include "procedures.h"
 #include "regkeys.h"
 #include "resource.h"
+#include "scope.h"
 #include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
@@ -17,7 +19,8 @@
 
 typedef BOOL(WINAPI *AcquireContextFunc)(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
 
-static void RemoveShortcuts(TRegist *reg, RunContext *ctx)
+// keep: the messenger of a scope that stays installed, whose shortcuts stay; may be null.
+static void RemoveShortcuts(TRegist *reg, const char *keep, RunContext *ctx)
 {
     if (!OpenShellFolders(reg))
         return;
@@ -25,20 +28,25 @@ static void RemoveShortcuts(TRegist *reg, RunContext *ctx)
         char folder[MAX_PATH], linkPath[MAX_PATH];
         if (!ReadShellFolder(reg, (ShellFolder)i, folder))
             continue;
-        if (i == SHELL_STARTUP && PurgeProgramLinks(folder, NULL))
+        if (i == SHELL_STARTUP && PurgeProgramLinks(folder, NULL, keep))
             LogStep(ctx, "shortcuts to the messenger in %s: deleted", folder);
-        if (LinkPathIn(folder, linkPath))
+        if (!LinkPathIn(folder, linkPath))
+            continue;
+        if (ShortcutStarts(linkPath, keep))
+            LogStep(ctx, "shortcut %s: kept, it starts %s", linkPath, keep);
+        else
             LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
     }
     reg->CloseKey();
 }
 
-// Removes the App Paths and Uninstall entries; folder becomes the registered install folder
-// when there is one. FALSE when there was neither entry.
-static BOOL Unregister(TRegist *reg, char *folder, RunContext *ctx)
+// Removes the scope's App Paths and Uninstall entries; folder becomes the registered install
+// folder when there is one. FALSE when there was neither entry.
+static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, RunContext *ctx)
 {
     BOOL found = FALSE;
-    reg->SetTopKey(HKEY_LOCAL_MACHINE);
+    LogStep(ctx, "unregister, %s scope", ScopeName(scope));
+    reg->SetTopKey(ScopeRoot(scope));
     if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
         if (reg->OpenKey(SUBKEY_APP_PATH, FALSE)) {
             char registered[MAX_PATH];
@@ -69,8 +77,9 @@ static const char *DeleteContainer(AcquireContextFunc acquire, const char *conta
     return ::GetLastError() == (DWORD)NTE_BAD_KEYSET ? "none" : "failed";
 }
 
-// The messenger's two containers of this user, each in the machine and the user key set.
-static void DeleteKeyContainers(RunContext *ctx)
+// The messenger's two containers of this user, each in the user key set and, for the machine
+// scope, in the machine key set (which only an administrator may change).
+static void DeleteKeyContainers(BOOL machineKeys, RunContext *ctx)
 {
     static const struct {
         const char *format, *provider;
@@ -94,13 +103,43 @@ static void DeleteKeyContainers(RunContext *ctx)
         static const DWORD KEY_SETS[] = {CRYPT_MACHINE_KEYSET, 0};
         for (DWORD keySet : KEY_SETS)
             LogStep(ctx, "key container %s, %s key set: %s", container, keySet ? "machine" : "user",
-                    DeleteContainer(acquire, container, entry.provider, keySet));
+                    keySet && !machineKeys ? "skipped, user scope"
+                                           : DeleteContainer(acquire, container, entry.provider, keySet));
     }
+}
+
+static int Bit(int scope)
+{
+    return 1 << scope;
+}
+
+// The scopes (their bits) an uninstall removes: the one asked for; else the one whose install
+// folder this program lies in (it is that install's uninstaller); else every scope the
+// messenger is registered in that the rights reach, or the chosen one when there is none.
+static int ScopesToUninstall(InstallScope requested, const ScopeChoice &choice, RunContext *ctx)
+{
+    int registered = 0, own = 0;
+    char setupFolder[MAX_PATH], folder[MAX_PATH];
+    FindSetupFolder(setupFolder);
+    for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++) {
+        if (scope < choice.scope || !RegisteredFolder((InstallScope)scope, folder))
+            continue;  // a standard user cannot change the machine's entries
+        registered |= Bit(scope);
+        if (SameFile(folder, setupFolder))
+            own |= Bit(scope);
+    }
+    int scopes = requested ? Bit(requested) : own ? own : registered ? registered : Bit(choice.scope);
+    LogStep(ctx, "scope: %s%s%s, %s", scopes & Bit(SCOPE_MACHINE) ? "machine" : "",
+            scopes == (Bit(SCOPE_MACHINE) | Bit(SCOPE_USER)) ? " and " : "", scopes & Bit(SCOPE_USER) ? "user" : "",
+            requested ? choice.reason : own ? "the install this program belongs to" : registered ? "registered" : choice.reason);
+    return scopes;
 }
 
 BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "uninstall");
+    InstallScope requested = (InstallScope)cfg->scope;
+    int scopes = ScopesToUninstall(requested, ChooseScope(requested), ctx);
     if (!CloseRunningInstances(dlg)) {
         LogStep(ctx, "close messenger: declined");
         return FALSE;
@@ -113,22 +152,30 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         return FALSE;
     }
 
+    // the shortcuts are the user's: those of a scope that stays installed stay
+    char keep[MAX_PATH] = "", folder[MAX_PATH];
+    for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
+        if (!(scopes & Bit(scope)) && RegisteredFolder((InstallScope)scope, folder))
+            JoinPath(keep, folder, MESSENGER_EXE);
     TRegist reg(HKEY_CURRENT_USER);
-    RemoveShortcuts(&reg, ctx);
+    RemoveShortcuts(&reg, keep[0] ? keep : NULL, ctx);
     if (reg.OpenAppKey(MESSENGER_MAKER, NULL))
         LogStep(ctx, "settings software\\%s\\%s: %s", MESSENGER_MAKER, MESSENGER_SETTINGS,
                 reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "none");
 
-    char folder[MAX_PATH];
     dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
-    if (!Unregister(&reg, folder, ctx) && ctx)
+    BOOL found = FALSE;
+    for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
+        if (scopes & Bit(scope))
+            found = Unregister(&reg, (InstallScope)scope, folder, ctx) || found;
+    if (!found && ctx)
         ctx->exitCode = EXIT_NOTHING_TO_UNINSTALL;
 
     dlg->MessageBox(TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
     if (DriveTypeOfPath(folder) != DRIVE_REMOTE && !(ctx && ctx->unattended))
         OpenFolderInShell(folder, ctx);
     if (cfg->delPubKey)
-        DeleteKeyContainers(ctx);
+        DeleteKeyContainers(scopes & Bit(SCOPE_MACHINE), ctx);
     LogStep(ctx, "uninstall: done");
     ::PostQuitMessage(0);
     return TRUE;

@@ -32,7 +32,9 @@ footer() { printf 'ManifestType: %s\nManifestVersion: 1.10.0\n' "$1"; }
   footer version
 } >"$out/$id.yaml"
 
-# Exit codes of an unattended run (README), each with the engine's nearest response.
+# Exit codes of an unattended run (README), each with the engine's nearest response. The
+# machine entry's setup.exe raises the elevation prompt itself; the user entry asks for the
+# user scope, which a standard user gets anyway, and an administrator only when asked.
 {
   header installer
   cat <<EOF
@@ -40,8 +42,6 @@ InstallerType: zip
 NestedInstallerType: exe
 NestedInstallerFiles:
   - RelativeFilePath: $package
-Scope: machine
-ElevationRequirement: elevatesSelf
 InstallModes:
   - interactive
   - silent
@@ -74,8 +74,16 @@ AppsAndFeaturesEntries:
     ProductCode: $product_code
 Installers:
   - Architecture: x86
+    Scope: machine
+    ElevationRequirement: elevatesSelf
     InstallerUrl: $url
     InstallerSha256: $sha
+  - Architecture: x86
+    Scope: user
+    InstallerUrl: $url
+    InstallerSha256: $sha
+    InstallerSwitches:
+      Custom: /peruser
 EOF
   footer installer
 } >"$out/$id.installer.yaml"

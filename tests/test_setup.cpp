@@ -47,9 +47,10 @@ protected:
         EXPECT_EQ(caption, seen.caption);
         EXPECT_EQ(style, seen.style) << text;
     }
-    void InstallWithTheDialog()
+    void InstallWithTheDialog(bool start = true)
     {
-        Run(world->InSetup("setup.exe"));
+        if (start)
+            Run(world->InSetup("setup.exe"));
         run->Click(IDOK);
         ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
         ExpectBox(IDCANCEL, TEXT_INSTALL_DONE, TEXT_INSTALL, ASK);
@@ -391,6 +392,48 @@ TEST_F(Setup, ReadableOnAnySystem)
     EXPECT_EQ("Qwill简体中文版", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayName"));
     EXPECT_EQ("Korvane", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "Publisher"));
     EXPECT_EQ("2.06", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion"));
+}
+
+// The user scope, which a standard user gets (under Wine every process is an administrator:
+// /peruser asks for it), and a machine install beside it, each uninstall leaving the other.
+TEST_F(Setup, ForOneUser)
+{
+    const std::string folder = UserInstallFolder();
+    Containers(CRYPT_NEWKEYSET);
+    Run(world->InSetup("setup.exe"), "/peruser");
+    EXPECT_EQ(folder, run->Text(IDC_INSTALL_DIR));
+    InstallWithTheDialog(false);
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(folder));
+    EXPECT_EQ(folder, RegString(HKEY_CURRENT_USER, APP_PATHS, "Path"));
+    const std::string uninstall = RegString(HKEY_CURRENT_USER, UNINSTALL, "UninstallString");
+    EXPECT_EQ("\"" + folder + "\\setup.exe\" /r", uninstall);
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS) || RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    EXPECT_FALSE(FileExists(world->installDir));
+    for (int link = 0; link < 3; link++)
+        EXPECT_TRUE(ShortcutStarts(world->Link(link).c_str(), (folder + "\\qwill.exe").c_str())) << link;
+    Run(folder + "\\setup.exe", "/peruser");  // recognised where it is installed
+    EXPECT_TRUE(run->Checked(IDC_MODE_INPLACE));
+    Cancel();
+
+    // a machine install beside it takes the shortcuts; the user's uninstall, run as Windows
+    // runs it, removes only its own entries and the user's key containers
+    EXPECT_EQ(0u, Silent("/s /allusers"));
+    run.reset(new SetupRun);
+    ASSERT_TRUE(run->Start(uninstall + " /log=" + log));
+    UninstallWithTheDialog();
+    EXPECT_TRUE(Logged("scope: user, the install this program belongs to") && Logged("machine key set: skipped"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, APP_PATHS) || RegKeyExists(HKEY_CURRENT_USER, UNINSTALL));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) && FileExists(world->Link(0)) && FileExists(world->Link(2)));
+    EXPECT_EQ(2, Containers(0));
+
+    // the other way round, unattended; an uninstall from elsewhere removes both
+    EXPECT_EQ(0u, Silent("/s /peruser"));
+    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString")));
+    EXPECT_TRUE(!RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS) && RegKeyExists(HKEY_CURRENT_USER, UNINSTALL));
+    EXPECT_TRUE(FileExists(world->Link(2)));
+    EXPECT_EQ(0u, Silent("/s"));
+    EXPECT_EQ(0u, Silent("/r /s"));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) || RegKeyExists(HKEY_CURRENT_USER, UNINSTALL));
 }
 
 // Each row runs setup.exe unattended in a world of its own: what is prepared, the command line,

@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "installcfg.h"
 #include "paths.h"
+#include "scope.h"
 #include "tregist.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,7 @@ TEST(CommandLine, Table)
         bool silent, inPlace;
         const char *folder;  // NULL: no "/d="
         std::string log;
+        int scope = SCOPE_ANY;  // the last one given counts, for the dialog too
     } rows[] = {
         {"", 0, 2425, false, false, NULL, ""},
         {"/r", 2, 2425, false, false, NULL, ""},
@@ -52,6 +54,8 @@ TEST(CommandLine, Table)
         {"\"/log=C:\\My Logs\\q.log\" /r /s", 2, 2425, true, false, NULL, "C:\\My Logs\\q.log"},
         {"/s /d=C:\\My Apps\\Qwill /r 5", 0, 2425, true, false, "C:\\My Apps\\Qwill /r 5", ""},
         {"\"/r\" \"2426\" /d=\"C:\\open", 0, 2425, false, false, "C:\\open", ""},
+        {"/peruser /s 5 /allusers", 0, 5, true, false, NULL, "", SCOPE_MACHINE},
+        {"/allusers \"/peruser\" /PERUSER /peruser", 0, 2425, false, false, NULL, "", SCOPE_USER},
     };
     for (const Row &row : rows) {
         InstallCfg cfg;
@@ -73,6 +77,7 @@ TEST(CommandLine, Table)
         ParseCommandLine(&copy[0], &dialog);
         EXPECT_EQ(row.mode, dialog.mode) << line;
         EXPECT_EQ(row.port, dialog.port) << line;
+        EXPECT_EQ(row.scope, dialog.scope) << line;
     }
     for (size_t len : {259u, 260u, 261u, 4000u}) {  // a value too long for a path is no value
         InstallCfg cfg;
@@ -81,6 +86,27 @@ TEST(CommandLine, Table)
         EXPECT_EQ(len < MAX_PATH ? Path(len) : "", sw.folder) << len;
         EXPECT_EQ(len < MAX_PATH ? Path(len) : "", sw.logFile) << len;
     }
+}
+
+// Asked for or not, on Windows NT with and without administrator rights, and on Windows 9x.
+TEST(Scope, ChosenByTheRights)
+{
+    struct Row {
+        InstallScope requested;
+        BOOL nt, administrator;
+        InstallScope scope;
+        BOOL permitted;
+    } rows[] = {
+        {SCOPE_ANY, TRUE, TRUE, SCOPE_MACHINE, TRUE},       {SCOPE_ANY, TRUE, FALSE, SCOPE_USER, TRUE},
+        {SCOPE_ANY, FALSE, FALSE, SCOPE_MACHINE, TRUE},     {SCOPE_USER, TRUE, TRUE, SCOPE_USER, TRUE},
+        {SCOPE_MACHINE, TRUE, FALSE, SCOPE_MACHINE, FALSE}, {SCOPE_MACHINE, FALSE, FALSE, SCOPE_MACHINE, TRUE},
+    };
+    for (const Row &row : rows) {
+        ScopeChoice choice = ChooseScopeFrom(row.requested, row.nt, row.administrator);
+        EXPECT_EQ(row.scope, choice.scope) << choice.reason;
+        EXPECT_EQ(row.permitted, choice.permitted) << choice.reason;
+    }
+    EXPECT_EQ(SCOPE_MACHINE, ChooseScope(SCOPE_ANY).scope);  // every Wine process is an administrator
 }
 
 TEST(Paths, JoinAndParent)

@@ -218,6 +218,14 @@ struct PrefixState : ::testing::Environment {
 ::testing::Environment *const prefixState = ::testing::AddGlobalTestEnvironment(new PrefixState);
 }  // namespace
 
+std::string UserInstallFolder()
+{
+    char folder[MAX_PATH];
+    if (SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, 0, folder) != S_OK)
+        return "";
+    return folder + std::string("\\Programs\\Qwill");
+}
+
 void ResetPrefix()
 {
     const std::string version = "Software\\Microsoft\\Windows\\CurrentVersion";
@@ -227,8 +235,10 @@ void ResetPrefix()
         {"Startup", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp"}};
     CloseMessengers();
     Containers(CRYPT_DELETEKEYSET);
-    RegRemoveTree(HKEY_LOCAL_MACHINE, version + "\\App Paths\\qwill.exe");
-    RegRemoveTree(HKEY_LOCAL_MACHINE, version + "\\Uninstall\\Qwill");
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegRemoveTree(root, version + "\\App Paths\\qwill.exe");
+        RegRemoveTree(root, version + "\\Uninstall\\Qwill");
+    }
     for (const char *parent : {"\\App Paths", "\\Uninstall"}) {
         HKEY key;  // made when a run cut short left it missing
         if (RegCreateKeyA(HKEY_LOCAL_MACHINE, (version + parent).c_str(), &key) == ERROR_SUCCESS)
@@ -252,4 +262,6 @@ void ResetPrefix()
     RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\ddeexec\\application", NULL, "Folders");
     for (const char *scratch : {"C:\\qwilltest", "N:\\qwilltest", "S:\\Qwill"})
         RemoveTree(scratch);
+    if (!UserInstallFolder().empty())
+        RemoveTree(UserInstallFolder());
 }

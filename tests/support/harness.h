@@ -49,13 +49,17 @@ void RegRemoveTree(HKEY root, const std::string &path);
 // CryptAcquireContext's flags: 0 counts, CRYPT_NEWKEYSET makes, CRYPT_DELETEKEYSET deletes them.
 int Containers(DWORD flags);
 
+// Where setup.exe installs for this user by default: %LOCALAPPDATA%\Programs\Qwill.
+std::string UserInstallFolder();
+
 // Closes every stand-in messenger window (ending the ones that do not close).
 void CloseMessengers();
 
 // Puts back what the tests change, from Wine's defaults, not from a copy: a run cut short may
 // have left anything changed, and every test program starts with this. No messenger runs, none
-// of its keys, key containers or scratch files are left; Shell Folders, ProgramFilesDir, the
-// folder verb, the App Paths and Uninstall keys and the Wine settings of setup.exe are Wine's.
+// of its keys, key containers, scratch files or installs for the user are left; Shell Folders,
+// ProgramFilesDir, the folder verb, the App Paths and Uninstall keys and the Wine settings of
+// setup.exe are Wine's.
 void ResetPrefix();
 
 #endif
