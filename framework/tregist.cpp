@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 static const int APP_KEY_PATH_SIZE = 100;
-static const int TREE_NAME_SIZE = 100;
+static const int TREE_NAME_SIZE = 512;  // a key name: 255 characters, of two bytes each in GBK
 
 TRegist::TRegist(HKEY top) : topKey(top), openCount(0)
 {

@@ -153,33 +153,29 @@ HWND CreateProgramWindow(const char *className, const char *text, DWORD style, c
     return wnd;
 }
 
-// A resource given by name is named in the program's code page.
-static LPCWSTR WideResource(LPCSTR resource, WCHAR **made)
+// The modeless dialog's window, or the modal dialog's result. A resource given by name is
+// named in the program's code page.
+static INT_PTR MakeDialog(BOOL modal, HINSTANCE instance, LPCSTR resource, HWND owner, DLGPROC proc)
 {
-    *made = NULL;
-    if (IS_INTRESOURCE(resource))
-        return (LPCWSTR)resource;
-    return *made = WideText(resource, programCodePage);
+    if (!wideCalls)
+        return modal ? ::DialogBoxParamA(instance, resource, owner, proc, 0)
+                     : (INT_PTR)::CreateDialogParamA(instance, resource, owner, proc, 0);
+    WCHAR *made = NULL;
+    LPCWSTR wide = IS_INTRESOURCE(resource) ? (LPCWSTR)resource : (made = WideText(resource, programCodePage));
+    INT_PTR result = modal ? ::DialogBoxParamW(instance, wide, owner, proc, 0)
+                           : (INT_PTR)::CreateDialogParamW(instance, wide, owner, proc, 0);
+    free(made);
+    return result;
 }
 
 HWND CreateDialogT(HINSTANCE instance, LPCSTR resource, HWND owner, DLGPROC proc)
 {
-    if (!wideCalls)
-        return ::CreateDialogParamA(instance, resource, owner, proc, 0);
-    WCHAR *made;
-    HWND dialog = ::CreateDialogParamW(instance, WideResource(resource, &made), owner, proc, 0);
-    free(made);
-    return dialog;
+    return (HWND)MakeDialog(FALSE, instance, resource, owner, proc);
 }
 
 INT_PTR DialogBoxT(HINSTANCE instance, LPCSTR resource, HWND owner, DLGPROC proc)
 {
-    if (!wideCalls)
-        return ::DialogBoxParamA(instance, resource, owner, proc, 0);
-    WCHAR *made;
-    INT_PTR result = ::DialogBoxParamW(instance, WideResource(resource, &made), owner, proc, 0);
-    free(made);
-    return result;
+    return MakeDialog(TRUE, instance, resource, owner, proc);
 }
 
 BOOL GetMessageT(MSG *msg)

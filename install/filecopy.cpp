@@ -56,13 +56,27 @@ static BOOL MoveReplacing(const char *temp, const char *target)
     return ReplaceByRenaming(temp, target);
 }
 
+// Writes what the system holds of the file to the disk. Once a copy takes the old file's
+// name, that name must not stand for data that a power cut kept from the disk.
+static BOOL FlushToDisk(const char *path)
+{
+    DWORD attributes = ::GetFileAttributesA(path);
+    ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);  // a copy of a read-only file (from a CD) too
+    HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    BOOL flushed = file != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    ::SetFileAttributesA(path, attributes);
+    return flushed;
+}
+
 BOOL CopyReplacing(const char *source, const char *target)
 {
     char temp[MAX_PATH];
     if (!SiblingPath(target, '~', temp))
         return FALSE;
     DeleteQuietly(temp);  // left by an install that was cut short
-    if (!::CopyFileA(source, temp, FALSE)) {
+    if (!::CopyFileA(source, temp, FALSE) || !FlushToDisk(temp)) {
         DeleteQuietly(temp);
         return FALSE;
     }

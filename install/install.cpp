@@ -29,6 +29,7 @@ struct InstallPaths {
     char placeholderSourceExe[MAX_PATH];
     char extraSource[EXTRA_COUNT][MAX_PATH];
     char extraTarget[EXTRA_COUNT][MAX_PATH];
+    char uninstaller[MAX_PATH];  // the setup program that the Uninstall entry names
 };
 
 // A drive letter with its root, or a UNC path: a relative folder would be registered as one,
@@ -47,6 +48,9 @@ static BOOL MakeInstallPaths(TWin *dlg, int mode, InstallPaths *p)
     BOOL fits = IsAbsoluteFolder(p->installFolder) && JoinPath(p->exePath, p->installFolder, MESSENGER_EXE);
     for (int i = 0; i < EXTRA_COUNT; i++)
         fits = fits && JoinPath(p->extraTarget[i], p->installFolder, EXTRA_FILES[i]);
+    // registered in place, this very file is the uninstaller, whatever its name
+    DWORD len = ::GetModuleFileNameA(NULL, p->uninstaller, MAX_PATH);
+    fits = fits && len > 0 && len < MAX_PATH;
     if (mode != SETUP_MODE_INSTALL)
         return fits;
 
@@ -56,8 +60,8 @@ static BOOL MakeInstallPaths(TWin *dlg, int mode, InstallPaths *p)
     for (int i = 0; i < EXTRA_COUNT; i++)
         fits = fits && JoinPath(p->extraSource[i], p->setupFolder, EXTRA_FILES[i]);
     // the setup program installed is this one, whatever name a download gave it
-    DWORD len = ::GetModuleFileNameA(NULL, p->extraSource[0], MAX_PATH);
-    return fits && len > 0 && len < MAX_PATH;
+    return fits && BoundedCopy(p->extraSource[0], MAX_PATH, p->uninstaller) &&
+           BoundedCopy(p->uninstaller, MAX_PATH, p->extraTarget[0]);
 }
 
 static BOOL EnsureFolder(const char *folder)
@@ -88,6 +92,11 @@ static BOOL IsPlaceholder(const char *path)
 
 static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target)
 {
+    // run from the install folder (a repair): the file is where it belongs, and may be running
+    if (SameFile(source, target)) {
+        LogStep(ctx, "copy %s -> %s: the same file, kept", source, target);
+        return TRUE;
+    }
     BOOL copied = CopyReplacing(source, target);
     LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : "failed");
     if (!copied) {
@@ -129,8 +138,8 @@ static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exeP
             continue;
         if (wanted[i])
             LogStep(ctx, "shortcut %s: %s", linkPath, CreateShortcut(exePath, linkPath, "") ? "created" : "failed");
-        else
-            LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
+        else  // the shortcut reused is already gone
+            LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) || reuse ? "deleted" : "none");
     }
     reg->CloseKey();
 }
@@ -193,12 +202,12 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     if (reg->OpenKey(KEY_UNINSTALL, makeParents)) {
         if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
             opened = TRUE;
-            written = WriteUninstallEntry(reg, p, p->extraTarget[0]);
+            written = WriteUninstallEntry(reg, p, p->uninstaller);
             reg->CloseKey();
         }
         reg->CloseKey();
     }
-    LogStep(ctx, "registry Uninstall\\%s: %s", SUBKEY_UNINSTALL, Written(opened, written));
+    LogStep(ctx, "registry Uninstall\\%s: %s, uninstaller %s", SUBKEY_UNINSTALL, Written(opened, written), p->uninstaller);
     return written;
 }
 

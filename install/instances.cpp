@@ -13,6 +13,45 @@ static const int CLASS_NAME_SIZE = 100;
 static const DWORD EXIT_WAIT_MS = 3000;
 static const DWORD EXIT_POLL_MS = 100;
 
+// The processes of the windows asked to close, waited for until they end: a messenger may
+// still save its settings and say goodbye to its peers, holding its program file, after its
+// last window is gone.
+static const int MAX_CLOSED = 16;
+static HANDLE closedProcesses[MAX_CLOSED];
+static DWORD closedIds[MAX_CLOSED];
+static int closedCount;
+
+static void RememberProcessOf(HWND wnd)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    for (int i = 0; i < closedCount; i++)
+        if (closedIds[i] == pid)
+            return;
+    HANDLE process = closedCount < MAX_CLOSED ? ::OpenProcess(SYNCHRONIZE, FALSE, pid) : NULL;
+    if (!process)
+        return;
+    closedIds[closedCount] = pid;
+    closedProcesses[closedCount++] = process;
+}
+
+// The id of a process asked to close that still runs, or 0. The ended ones are let go.
+static DWORD RunningClosedProcess()
+{
+    DWORD running = 0;
+    for (int i = closedCount - 1; i >= 0; i--) {
+        if (::WaitForSingleObject(closedProcesses[i], 0) == WAIT_TIMEOUT) {
+            running = closedIds[i];
+            continue;
+        }
+        ::CloseHandle(closedProcesses[i]);
+        closedCount--;
+        closedProcesses[i] = closedProcesses[closedCount];
+        closedIds[i] = closedIds[closedCount];
+    }
+    return running;
+}
+
 struct MessengerVisit {
     BOOL close;  // send each one WM_CLOSE
     HWND found;  // the first one seen
@@ -29,6 +68,7 @@ static BOOL CALLBACK VisitMessengerWindow(HWND wnd, LPARAM param)
     if (!visit->found)
         visit->found = wnd;
     if (visit->close) {
+        RememberProcessOf(wnd);
         // a messenger that stopped responding must not freeze the setup program
         DWORD_PTR ignored;
         ::SendMessageTimeoutA(wnd, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, CLOSE_TIMEOUT_MS, &ignored);
@@ -54,15 +94,13 @@ BOOL CloseRunningInstances(TWin *owner)
     return TRUE;
 }
 
-// The program file of the process that owns wnd, for telling the user what still runs.
-static void ProgramOf(HWND wnd, char *path, DWORD size)
+// The program file of a process, for telling the user what still runs.
+static void ProgramOf(DWORD pid, char *path, DWORD size)
 {
     typedef BOOL(WINAPI * QueryImageFunc)(HANDLE, DWORD, LPSTR, PDWORD);
     BoundedCopy(path, size, "qwill.exe");
     QueryImageFunc query =
         (QueryImageFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
     HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process)
         return;
@@ -73,11 +111,21 @@ static void ProgramOf(HWND wnd, char *path, DWORD size)
     ::CloseHandle(process);
 }
 
-static HWND WaitForMessengersToGo()
+// The process of a messenger window, or else one asked to close that still runs; 0 for none.
+static DWORD StayingMessenger()
 {
-    HWND left;
+    DWORD pid = 0;
+    HWND wnd = VisitMessengers(FALSE);
+    if (wnd)
+        ::GetWindowThreadProcessId(wnd, &pid);
+    return wnd ? pid : RunningClosedProcess();
+}
+
+static DWORD WaitForMessengersToGo()
+{
+    DWORD left;
     DWORD start = ::GetTickCount();
-    while ((left = VisitMessengers(FALSE)) && ::GetTickCount() - start < EXIT_WAIT_MS)
+    while ((left = StayingMessenger()) && ::GetTickCount() - start < EXIT_WAIT_MS)
         ::Sleep(EXIT_POLL_MS);
     return left;
 }
@@ -85,7 +133,7 @@ static HWND WaitForMessengersToGo()
 BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry)
 {
     for (;;) {
-        HWND left = WaitForMessengersToGo();
+        DWORD left = WaitForMessengersToGo();
         if (!left)
             return TRUE;
         char program[MAX_PATH], shown[MAX_PATH], text[MAX_PATH + 64];

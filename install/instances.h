@@ -17,8 +17,8 @@ const UINT CLOSE_TIMEOUT_MS = 3000;
 // FALSE when the user cancelled; TRUE when there was nothing to close or it was asked to.
 BOOL CloseRunningInstances(TWin *owner);
 
-// After the close request, waits a short while for the messenger's windows to go. When one
-// stays: an unattended run fails (exit code "messenger running"); otherwise, with offerRetry,
+// After the close request, waits a short while for the messenger's windows, and then their
+// processes, to go. When one stays: an unattended run fails (exit code "messenger running"); otherwise, with offerRetry,
 // the user is told which program runs and may retry (closing it again) or cancel (FALSE);
 // without offerRetry the procedure goes on.
 BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry);

@@ -11,7 +11,10 @@ static const int LINE_SIZE = 1024;
 
 TSetupLog::TSetupLog(const char *file)
 {
-    BoundedCopy(path, sizeof(path), file);
+    // resolved once: starting the messenger changes the current folder
+    DWORD len = file[0] ? ::GetFullPathNameA(file, sizeof(path), path, NULL) : 0;
+    if (len == 0 || len >= sizeof(path))
+        path[0] = 0;
 }
 
 void TSetupLog::Line(const char *format, ...)

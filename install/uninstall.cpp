@@ -116,22 +116,29 @@ static int Bit(int scope)
 // The scopes (their bits) an uninstall removes: the one asked for; else the one whose install
 // folder this program lies in (it is that install's uninstaller); else every scope the
 // messenger is registered in that the rights reach, or the chosen one when there is none.
-static int ScopesToUninstall(InstallScope requested, const ScopeChoice &choice, RunContext *ctx)
+// keep (MAX_PATH bytes): the messenger of a scope that stays installed, or "".
+static int ScopesToUninstall(InstallScope requested, const ScopeChoice &choice, char *keep, RunContext *ctx)
 {
+    static const char *const NAMES[] = {"machine", "user", "machine and user"};
     int registered = 0, own = 0;
-    char setupFolder[MAX_PATH], folder[MAX_PATH];
+    char setupFolder[MAX_PATH], folders[SCOPE_USER + 1][MAX_PATH];
     FindSetupFolder(setupFolder);
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++) {
-        if (scope < choice.scope || !RegisteredFolder((InstallScope)scope, folder))
-            continue;  // a standard user cannot change the machine's entries
+        if (!RegisteredFolder((InstallScope)scope, folders[scope]))
+            continue;
         registered |= Bit(scope);
-        if (SameFile(folder, setupFolder))
+        // a standard user cannot change the machine's entries
+        if (scope >= choice.scope && SameFile(folders[scope], setupFolder))
             own |= Bit(scope);
     }
-    int scopes = requested ? Bit(requested) : own ? own : registered ? registered : Bit(choice.scope);
-    LogStep(ctx, "scope: %s%s%s, %s", scopes & Bit(SCOPE_MACHINE) ? "machine" : "",
-            scopes == (Bit(SCOPE_MACHINE) | Bit(SCOPE_USER)) ? " and " : "", scopes & Bit(SCOPE_USER) ? "user" : "",
-            requested ? choice.reason : own ? "the install this program belongs to" : registered ? "registered" : choice.reason);
+    int reached = choice.scope == SCOPE_USER ? registered & Bit(SCOPE_USER) : registered;
+    int scopes = requested ? Bit(requested) : own ? own : reached ? reached : Bit(choice.scope);
+    LogStep(ctx, "scope: %s, %s", NAMES[(scopes >> 1) - 1],
+            requested || !reached ? choice.reason : own ? "the install this program belongs to" : "registered");
+    keep[0] = 0;
+    for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
+        if ((registered & ~scopes) & Bit(scope))
+            JoinPath(keep, folders[scope], MESSENGER_EXE);
     return scopes;
 }
 
@@ -139,7 +146,8 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "uninstall");
     InstallScope requested = (InstallScope)cfg->scope;
-    int scopes = ScopesToUninstall(requested, ChooseScope(requested), ctx);
+    char keep[MAX_PATH], folder[MAX_PATH];
+    int scopes = ScopesToUninstall(requested, ChooseScope(requested), keep, ctx);
     if (!CloseRunningInstances(dlg)) {
         LogStep(ctx, "close messenger: declined");
         return FALSE;
@@ -153,15 +161,13 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     }
 
     // the shortcuts are the user's: those of a scope that stays installed stay
-    char keep[MAX_PATH] = "", folder[MAX_PATH];
-    for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
-        if (!(scopes & Bit(scope)) && RegisteredFolder((InstallScope)scope, folder))
-            JoinPath(keep, folder, MESSENGER_EXE);
     TRegist reg(HKEY_CURRENT_USER);
     RemoveShortcuts(&reg, keep[0] ? keep : NULL, ctx);
-    if (reg.OpenAppKey(MESSENGER_MAKER, NULL))
+    if (reg.OpenAppKey(MESSENGER_MAKER, NULL)) {
+        BOOL there = reg.OpenKey(MESSENGER_SETTINGS, FALSE) && reg.CloseKey();
         LogStep(ctx, "settings software\\%s\\%s: %s", MESSENGER_MAKER, MESSENGER_SETTINGS,
-                reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "none");
+                !there ? "none" : reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "failed");
+    }
 
     dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
     BOOL found = FALSE;

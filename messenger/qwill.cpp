@@ -2,8 +2,10 @@
 // A hidden top-level window of class "qwill_class" that closes on WM_CLOSE. Every start is
 // recorded in qwill.started beside the program: its command line, then its current folder.
 // Switches: /class NAME (window class), /ignoreclose (WM_CLOSE does nothing),
-// /hang (stops handling messages for a minute).
+// /hang (stops handling messages for a minute), /slowexit MS (ends MS milliseconds after its
+// window is gone, as a messenger that still saves its settings).
 #include <windows.h>
+#include <stdlib.h>
 #include <string.h>
 
 #ifndef QWILL_PADDING
@@ -54,6 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int)
 
     char className[100] = "qwill_class";
     BOOL hang = FALSE;
+    DWORD slowExit = 0;
     char args[1024];
     lstrcpynA(args, cmdLine, sizeof(args));
     for (char *token = strtok(args, " "); token; token = strtok(NULL, " ")) {
@@ -61,6 +64,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int)
             ignoreClose = TRUE;
         else if (strcmp(token, "/hang") == 0)
             hang = TRUE;
+        else if (strcmp(token, "/slowexit") == 0 && (token = strtok(NULL, " ")))
+            slowExit = strtoul(token, NULL, 10);
         else if (strcmp(token, "/class") == 0 && (token = strtok(NULL, " ")))
             lstrcpynA(className, token, sizeof(className));
     }
@@ -78,5 +83,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int)
     MSG msg;
     while (GetMessageA(&msg, NULL, 0, 0) > 0)
         DispatchMessageA(&msg);
+    Sleep(slowExit);
     return padding[0] - 1;
 }

@@ -121,7 +121,10 @@ protected:
 
 TEST_F(Setup, InstallWithTheDialog)
 {
-    SetupRun &r = Run(world->InSetup("setup.exe"));
+    CreateShortcut(world->InSetup("qwill.exe").c_str(), world->Link(0, "My messenger.lnk").c_str(), "");
+    log = std::string(ProgramFolder()) + "qwill-relative.log";  // the log named relative to where it starts
+    DeleteFileA(log.c_str());
+    SetupRun &r = Run(world->InSetup("setup.exe"), "/log=qwill-relative.log");
     EXPECT_EQ(TITLE, TextOf(r.dialog));
     EXPECT_EQ(world->installDir, r.Text(IDC_INSTALL_DIR));
     EXPECT_EQ(world->setupDir, r.Text(IDC_SETUP_DIR));
@@ -141,13 +144,13 @@ TEST_F(Setup, InstallWithTheDialog)
     EXPECT_TRUE(FileExists(world->installDir));
     EXPECT_TRUE(FileNames(world->installDir).empty());
 
-    // no desktop shortcut, kept across a change to the uninstall sheet and back; Enter in the
+    // no Startup shortcut, kept across a change to the uninstall sheet and back; Enter in the
     // sheet starts (a new sheet shows before its boxes are loaded: wait for the state)
-    r.Click(IDC_DESKTOP_LINK, r.Sheet());
+    r.Click(IDC_STARTUP_LINK, r.Sheet());
     r.Click(IDC_MODE_UNINSTALL);
     EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 151 && !r.Enabled(IDC_INSTALL_DIR); }));
     r.Click(IDC_MODE_INSTALL);
-    EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 101 && r.Checked(IDC_STARTUP_LINK, r.Sheet()); }));
+    EXPECT_TRUE(PumpUntil([&] { return r.SheetResource() == 101 && r.Checked(IDC_DESKTOP_LINK, r.Sheet()); }));
     r.Key(IDC_PROGRAMS_LINK, VK_RETURN, r.Sheet());
     ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
     ExpectBox(IDOK, TEXT_INSTALL_DONE, TEXT_INSTALL, ASK);
@@ -155,12 +158,15 @@ TEST_F(Setup, InstallWithTheDialog)
 
     for (const char *name : {"qwill.exe", "setup.exe", "readme.txt"})
         EXPECT_TRUE(ReadBytes(world->InSetup(name)) == ReadBytes(world->Installed(name))) << name;
-    for (int folder : {0, 1}) {  // the messenger opens its files relative to its own folder
+    for (int folder : {1, 2}) {  // the messenger opens its files relative to its own folder
         char target[MAX_PATH], args[MAX_PATH], workDir[MAX_PATH] = "";
         EXPECT_TRUE(ReadShortcut(world->Link(folder).c_str(), target, args, workDir));
         EXPECT_EQ(world->installDir, workDir) << folder;
     }
-    EXPECT_FALSE(FileExists(world->Link(2)));
+    EXPECT_TRUE(FileNames(world->linkDirs[0]).empty());
+    EXPECT_TRUE(Logged("My messenger.lnk: deleted") && Logged("install: done"));
+    EXPECT_FALSE(FileExists(world->Installed("qwill-relative.log")));
+    DeleteFileA(log.c_str());
     EXPECT_EQ(world->Installed("qwill.exe"), RegString(HKEY_LOCAL_MACHINE, APP_PATHS, NULL));
     EXPECT_EQ(world->installDir, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
     EXPECT_EQ("\"" + world->Installed("setup.exe") + "\" /r", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString"));
@@ -195,7 +201,7 @@ TEST_F(Setup, ModeGuessesAndThePortInTheTitle)
 TEST_F(Setup, UninstallThroughTheRegisteredCommand)
 {
     InstallWithTheDialog();
-    RegPutString(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng\\sub", "v", "1");
+    RegPutString(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng\\" + std::string(120, 'k'), "v", "1");  // a long name
     Containers(CRYPT_NEWKEYSET);
     ASSERT_EQ(4, Containers(0));
     // exactly as Windows runs it: the stored command line, quotes and all
@@ -441,10 +447,15 @@ TEST_F(Setup, ForOneUser)
 TEST_F(Setup, UnattendedOutcomes)
 {
     const std::string root = world->root, spaced = root + "\\My Folder\\Qwill", deep = root + "\\" + std::string(230, 'p');
+    std::string upper = world->installDir;
+    CharUpperA(&upper[0]);
     PROCESS_INFORMATION messenger = {};
-    auto messengerWith = [&](const std::string &args) {
-        return [&, args] {
-            ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" " + args, &messenger));
+    auto messengerWith = [&](const std::string &args, bool installed = false) {
+        return [&, args, installed] {
+            if (installed) {  // the one an upgrade replaces
+                ASSERT_EQ(0u, Silent("/s"));
+            }
+            ASSERT_TRUE(StartProcess("\"" + (installed ? world->Installed("qwill.exe") : world->InSetup("qwill.exe")) + "\" " + args, &messenger));
             PumpUntil([&] { return WindowOf(messenger.dwProcessId, [](HWND) { return true; }) != NULL; });
         };
     };
@@ -462,7 +473,7 @@ TEST_F(Setup, UnattendedOutcomes)
         std::string args;  // after the quoted path of the setup program
         DWORD exitCode;
         std::function<void()> check;
-        const char *exe;
+        std::string exe;  // the setup program run; "": the one in the setup folder
     } rows[] = {
         {"a folder in quotes ends at its quote; the switches after it count", [&] { MakeFolders(root + "\\My Folder"); },
          "\"/d=" + spaced + "\" /s 999", 0, registered(spaced)},
@@ -498,17 +509,37 @@ TEST_F(Setup, UnattendedOutcomes)
         {"a hung messenger cannot hang the setup program", messengerWith("/hang"), "/s", 2, endMessenger},
         {"a window one letter short of the prefix is no messenger", messengerWith("/class qwill_clas /ignoreclose"),
          "/s", 0, endMessenger},
+        {"an upgrade waits for a messenger that still saves after its window is gone",
+         messengerWith("/slowexit 2000", true), "/s", 0, endMessenger},
+        {"a messenger that outlives the wait stays", messengerWith("/slowexit 9000", true), "/s", 2, endMessenger},
+        {"a repair from the installed copy, the folder in other letters, keeps the files and registers", [&] {
+             ASSERT_EQ(0u, Silent("/s"));
+             DeleteFileA(world->Link(2).c_str());
+         },
+         "/s /d=" + upper + "\\", 0, [&] {
+             EXPECT_EQ(upper + "\\", RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
+             EXPECT_TRUE(FileExists(world->Link(2)) && ReadBytes(world->InSetup("qwill.exe")) == ReadBytes(world->Installed("qwill.exe")));
+         },
+         world->Installed("setup.exe")},
+        {"a renamed setup program registered in place on a network drive is its own uninstaller", [&] {
+             MakeFolders("N:\\qwilltest");
+             CopyFileA(world->InSetup("setup.exe").c_str(), "N:\\qwilltest\\QwillSetup.exe", FALSE);
+         },
+         "/inplace /s", 0,
+         [&] { EXPECT_EQ("\"N:\\qwilltest\\QwillSetup.exe\" /r", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString")); },
+         "N:\\qwilltest\\QwillSetup.exe"},
         {"a renamed setup program installs itself, not an older setup.exe beside it", [&] {
              CopyFileA(world->InSetup("setup.exe").c_str(), world->InSetup("setup (1).exe").c_str(), FALSE);
              WriteBytes(world->InSetup("setup.exe"), "an older setup program");
          },
          "/s", 0, [&] { EXPECT_TRUE(ReadBytes(world->InSetup("setup (1).exe")) == ReadBytes(world->Installed("setup.exe"))); },
-         "setup (1).exe"},
-        {"read-only installed files (copied from a CD) are replaced", [&] {
+         world->InSetup("setup (1).exe")},
+        {"read-only installed files (copied from a CD) are replaced, also by read-only ones", [&] {
              ASSERT_EQ(0u, Silent("/s"));
              for (const char *name : {"qwill.exe", "readme.txt"})
                  SetFileAttributesA(world->Installed(name).c_str(), FILE_ATTRIBUTE_READONLY);
              WriteBytes(world->InSetup("readme.txt"), "new readme");
+             SetFileAttributesA(world->InSetup("readme.txt").c_str(), FILE_ATTRIBUTE_READONLY);
          },
          "/s", 0, [&] {
              EXPECT_EQ("new readme", ReadBytes(world->Installed("readme.txt")));
@@ -548,7 +579,7 @@ TEST_F(Setup, UnattendedOutcomes)
         NewWorld();
         row.prepare();
         bool shown = true;
-        EXPECT_EQ(row.exitCode, RunToEnd("\"" + world->InSetup(row.exe ? row.exe : "setup.exe") + "\" " + row.args, &shown));
+        EXPECT_EQ(row.exitCode, RunToEnd("\"" + (row.exe.empty() ? world->InSetup("setup.exe") : row.exe) + "\" " + row.args, &shown));
         EXPECT_FALSE(shown);
         row.check();
     }
