@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Benchmark: setup.exe beside an NSIS installer and an MSI package doing the same install,
 # and beside the floor (an empty dialog), under Wine on a virtual display, in one run. Prints
-# a table; writes build/bench/results.md. RUNS=n sets the repetitions (default 7).
+# a table; writes build/bench/results.md. RUNS=n sets the rounds of the start-up measures
+# (default 100), INSTALL_RUNS those of the unattended installs (default twice RUNS),
+# DIALOG_RUNS those of the MSI package and the installs with the dialog (default 10), COPY_RUNS
+# those of the 256 MiB copies (default 5).
 # On the 64-bit Wine path (scripts/variant.sh) the 64-bit build of setup.exe is measured, and
 # the NSIS installer, a 32-bit program, is not.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-runs=${RUNS:-7}
+runs=${RUNS:-100}
+install_runs=${INSTALL_RUNS:-$((2 * runs))}
+dialog_runs=${DIALOG_RUNS:-10}
+copy_runs=${COPY_RUNS:-5}
 . scripts/variant.sh
 
 scripts/build.sh >/dev/null || exit 1
 run_build=$(variant_run_build "$build")
 need=()
-for p in nsis wixl; do
+for p in nsis wixl python3; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -48,45 +54,58 @@ wine reg add 'HKCR\Folder\shell\open\command' /ve /d "\"$(win "$tool")\" noop \"
 wine reg delete 'HKCR\Folder\shell\open\ddeexec' /f >/dev/null 2>&1
 
 uninstall_all() {
-  wine msiexec /x "$(win "$work/msi-payload.msi")" /qn >/dev/null 2>&1
   rm -rf "$WINEPREFIX/drive_c/Program Files/Qwill" "$WINEPREFIX/drive_c/Program Files (x86)/Qwill"
-  wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\qwill.exe' /f >/dev/null 2>&1
-  wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Qwill' /f >/dev/null 2>&1
+  wine cmd /c "reg delete \"HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\qwill.exe\" /f & reg delete \"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Qwill\" /f" >/dev/null 2>&1
   find "$WINEPREFIX/drive_c/users" -iname 'Qwill.lnk' -delete 2>/dev/null
 }
-measure() {  # label, benchtool arguments...
+# label, benchtool arguments...: one measure of this round; install: from a prefix without it
+once() {
   local label=$1; shift
-  for _ in $(seq "$runs"); do
-    uninstall_all
-    wine "$tool" "$@" 2>/dev/null | tr -d '\r' | sed "s/^/$label /"
-  done
+  wine "$tool" "$@" 2>/dev/null | tr -d '\r' | sed "s/^/$label round=$round /"
 }
+install() { uninstall_all; once "$@"; }
+# names benchtool's lines "... program=i ..." by labels[i]
+label() { while read -r line; do i=${line##*program=}; i=${i%% *}; echo "${labels[$i]} $line"; done; }
+folder='C:\Program Files\Qwill'
 
 {
   echo "size ours $(stat -c %s "$build/setup.exe")"
   echo "variant $WINE_VARIANT"
+  echo "runs $runs $install_runs $dialog_runs $copy_runs"
   for peer in nsis msi; do
     ext=exe; [ $peer = msi ] && ext=msi
     echo "size $peer $(stat -c %s "$work/$peer-empty.$ext") $(stat -c %s "$work/$peer-payload.$ext")"
   done
-  # the floor, the floor with setup.exe's start-up steps, and setup.exe alternate, so that a
-  # drift of the machine touches all alike
-  uninstall_all
+  # Start-up and the unattended install: each measured by one benchtool process, every program
+  # once in each round after a pause to settle, so that a drift of the machine touches all
+  # alike and each ratio is taken within its round.
   floor="\"$(win "$run_build/floor.exe")\""
-  for _ in $(seq "$runs"); do
-    for steps in "" ole comctl shell "ole comctl shell"; do
-      wine "$tool" startup "$floor $steps" 2>/dev/null | tr -d '\r' | sed "s/^/startup-floor${steps:+-${steps// /-}} /"
-    done
-    wine "$tool" startup "\"$(win "$work/stage/setup.exe")\"" 2>/dev/null | tr -d '\r' | sed 's/^/startup-ours /'
+  labels=(startup-floor startup-floor-ole startup-floor-comctl startup-floor-shell startup-floor-ole-comctl-shell startup-ours)
+  programs=("$floor" "$floor ole" "$floor comctl" "$floor shell" "$floor ole comctl shell" "\"$(win "$work/stage/setup.exe")\"")
+  if [ "$WINE_VARIANT" = 32 ]; then
+    labels+=(startup-nsis) programs+=("\"$(win "$work/nsis-payload.exe")\"")
+  fi
+  wine "$tool" startups "$runs" "${programs[@]}" 2>/dev/null | tr -d '\r' | label
+  labels=(silent-ours silent-floor) programs=("\"$(win "$work/stage/setup.exe")\" /s"
+    "\"$(win "$run_build/installfloor.exe")\" \"$(win "$work/stage")\" \"$folder\"")
+  if [ "$WINE_VARIANT" = 32 ]; then
+    labels+=(silent-nsis) programs+=("\"$(win "$work/nsis-payload.exe")\" /S")
+  fi
+  uninstall_all
+  wine "$tool" installs "$install_runs" "$folder" "${programs[@]}" 2>/dev/null | tr -d '\r' | label
+  # the MSI package (removed by msiexec itself) and the installs with the dialog: fewer rounds
+  for round in $(seq "$dialog_runs"); do
+    install silent-msi run "msiexec /i \"$(win "$work/msi-payload.msi")\" /qn"
+    wine msiexec /x "$(win "$work/msi-payload.msi")" /qn >/dev/null 2>&1
+    install dialog-ours drive "$(win "$work/stage/setup.exe")" "$folder"
+    [ "$WINE_VARIANT" = 32 ] && install dialog-nsis pages "\"$(win "$work/nsis-payload.exe")\""
   done
-  [ "$WINE_VARIANT" = 32 ] && measure startup-nsis startup "\"$(win "$work/nsis-payload.exe")\""
-  measure install-ours drive "$(win "$work/stage/setup.exe")" 'C:\Program Files\Qwill'
-  [ "$WINE_VARIANT" = 32 ] && measure install-nsis run "\"$(win "$work/nsis-payload.exe")\" /S"
-  measure install-msi run "msiexec /i \"$(win "$work/msi-payload.msi")\" /qn"
-  measure copy-big drive "$(win "$work/stage-big/setup.exe")" 'C:\Program Files\Qwill'
+  for round in $(seq "$copy_runs"); do
+    install copy-big drive "$(win "$work/stage-big/setup.exe")" "$folder"
+  done
   mkdir -p "$WINEPREFIX/drive_c/cp-dest"
   cp "$work/stage-big/qwill.exe" "$WINEPREFIX/drive_c/cp-dest/warm"  # same cache state as the install
-  for _ in $(seq "$runs"); do
+  for _ in $(seq "$copy_runs"); do
     rm -f "$WINEPREFIX/drive_c/cp-dest/qwill.exe"
     t0=$(date +%s%N); cp "$work/stage-big/qwill.exe" "$WINEPREFIX/drive_c/cp-dest/qwill.exe"
     echo "copy-cp cp_ms=$(( ($(date +%s%N) - t0) / 1000000 ))"
@@ -95,17 +114,16 @@ measure() {  # label, benchtool arguments...
     t0=$(date +%s%N); dd if="$work/stage-big/qwill.exe" of="$WINEPREFIX/drive_c/cp-dest/qwill.exe" bs=64K status=none
     echo "copy-dd dd_ms=$(( ($(date +%s%N) - t0) / 1000000 ))"
   done
-  # setup.exe's copy (beside the target, then put in place) against a plain CopyFileA, both
-  # over an existing 256 MiB file, alternately, each after the disk has written back the last
+  # over an existing 256 MiB file, until the new file is on the disk, alternately, each after
+  # the disk has written back the last: the system's CopyFileA, setup.exe's copy (beside the
+  # target, written out, moved into place) and the same steps without writing out before the move
   target="$WINEPREFIX/drive_c/cp-dest/qwill.exe"
   cp "$work/stage-big/qwill.exe" "$target"
-  for _ in $(seq "$runs"); do
-    for way in copy replace; do
-      for flush in "" flush; do
-        sync
-        wine "$tool" "$way" "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" $flush 2>/dev/null |
-          tr -d '\r' | sed "s/^/copy-$way${flush:+-flush} /"
-      done
+  for round in $(seq "$copy_runs"); do
+    for way in copy unflushed replace; do
+      sync
+      wine "$tool" "$way" "$(win "$work/stage-big/qwill.exe")" "$(win "$target")" flush 2>/dev/null |
+        tr -d '\r' | sed "s/^/copy-$way round=$round /"
     done
   done
   rm -rf "$WINEPREFIX/drive_c/cp-dest"
