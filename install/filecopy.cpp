@@ -63,7 +63,9 @@ static BOOL FlushToDisk(const char *path)
     DWORD attributes = ::GetFileAttributesA(path);
     ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);  // a copy of a read-only file (from a CD) too
     HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    BOOL flushed = file != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file);
+    // a network redirector that cannot flush has the data on its server's disk to care for
+    BOOL flushed = file != INVALID_HANDLE_VALUE &&
+                   (::FlushFileBuffers(file) || ::GetLastError() == ERROR_INVALID_FUNCTION);
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);
     ::SetFileAttributesA(path, attributes);
