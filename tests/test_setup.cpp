@@ -504,7 +504,7 @@ TEST_F(Setup, UnattendedOutcomes)
         {"a window one letter short of the prefix is no messenger", messengerWith("/class qwill_clas /ignoreclose"),
          "/s", 0, endMessenger},
         {"an upgrade waits for a messenger that still saves after its window is gone",
-         messengerWith("/slowexit 2000", true), "/s", 0, endMessenger},
+         messengerWith("/slowexit 1000", true), "/s", 0, endMessenger},
         {"a messenger that outlives the wait stays", messengerWith("/slowexit 9000", true), "/s", 2, endMessenger},
         {"a repair from the installed copy, the folder in other letters, keeps the files and registers",
          [&] { ASSERT_EQ(0u, Silent("/s")); DeleteFileA(world->Link(2).c_str()); }, "/s /d=" + upper + "\\", 0, [&] {
