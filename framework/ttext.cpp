@@ -39,9 +39,7 @@ WCHAR *WideText(const char *text, UINT codePage)
     return wide;
 }
 
-// wide in codePage; FALSE when it does not fit or does not come back the same (a character
-// the code page lacks, or one it holds only as a look-alike).
-static BOOL NarrowExactly(const WCHAR *wide, UINT codePage, char *buf, int size)
+BOOL NarrowExactly(const WCHAR *wide, UINT codePage, char *buf, int size)
 {
     int n = wide ? ::WideCharToMultiByte(codePage, 0, wide, -1, buf, size, NULL, NULL) : 0;
     BOOL exact = n > 0;

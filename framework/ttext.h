@@ -17,6 +17,9 @@ UINT ProgramCodePage();
 
 // text (in codePage) in UTF-16, allocated; free() it. NULL for no text or no memory.
 WCHAR *WideText(const char *text, UINT codePage);
+// wide in codePage into buf (size bytes); FALSE, and buf "", when it does not fit or does not
+// come back the same (a character the code page lacks, or one it holds only as a look-alike).
+BOOL NarrowExactly(const WCHAR *wide, UINT codePage, char *buf, int size);
 // Converts text from one code page to another into buf (size bytes). FALSE when it does not
 // fit or a character has no place in the target (buf is "" then).
 BOOL ConvertText(const char *text, UINT fromCodePage, UINT toCodePage, char *buf, int size);

@@ -4,6 +4,7 @@
 #include "regkeys.h"
 #include "tregist.h"
 #include "tstr.h"
+#include "ttext.h"
 
 #include <shlobj.h>
 
@@ -19,8 +20,8 @@ static BOOL UserProgramFolder(char *folder)
     FolderPathFunc byId = (FolderPathFunc)(void *)::GetProcAddress(shell, "SHGetFolderPathA");
     PWSTR wide = NULL;
     if (known && SUCCEEDED(known(USER_PROGRAM_FILES, KF_FLAG_CREATE, NULL, &wide))) {
-        BOOL lost = FALSE;  // a folder the system's code page cannot hold is no default
-        BOOL converted = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, folder, MAX_PATH, NULL, &lost) && !lost;
+        // a folder the system's code page cannot hold is no default
+        BOOL converted = NarrowExactly(wide, CP_ACP, folder, MAX_PATH);
         ::CoTaskMemFree(wide);
         return converted;
     }

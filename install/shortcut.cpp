@@ -120,7 +120,7 @@ BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut, const char *kee
         // an entry whose path does not fit is skipped, never cut into another name
         if (!BoundedFormat(entry, sizeof(entry), "%s\\%s", folder, found.cFileName))
             continue;
-        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args) || ShortcutStarts(entry, keep))
+        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args) || (keep && SameFile(target, keep)))
             continue;
         result = ::DeleteFileA(entry);
         if (foundLinkOut)

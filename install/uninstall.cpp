@@ -46,14 +46,11 @@ static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, RunContex
 {
     BOOL found = FALSE;
     LogStep(ctx, "unregister, %s scope", ScopeName(scope));
+    char registered[MAX_PATH];
+    if (RegisteredFolder(scope, registered))
+        BoundedCopy(folder, MAX_PATH, registered);
     reg->SetTopKey(ScopeRoot(scope));
     if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
-        if (reg->OpenKey(SUBKEY_APP_PATH, FALSE)) {
-            char registered[MAX_PATH];
-            if (reg->GetString(VALUE_PATH, registered, sizeof(registered)))
-                BoundedCopy(folder, MAX_PATH, registered);
-            reg->CloseKey();
-        }
         BOOL deleted = reg->DeleteKey(SUBKEY_APP_PATH);
         LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, deleted ? "deleted" : "none");
         found = deleted;
