@@ -38,21 +38,22 @@ BOOL TRegist::OpenAppKey(const char *maker, const char *app)
                                 : BoundedFormat(path, sizeof(path), "software\\%s", maker);
     if (!fits)
         return FALSE;
-    return OpenKey(path, TRUE);
+    return OpenKey(path, REGIST_CREATE);
 }
 
-BOOL TRegist::OpenKey(const char *name, BOOL create)
+BOOL TRegist::OpenKey(const char *name, RegistAccess access)
 {
     HKEY parentKey = openCount ? CurrentKey() : topKey;
     if (openCount >= REGIST_MAX_KEYS)
         return FALSE;
+    REGSAM rights = access == REGIST_READ ? KEY_READ : KEY_READ | KEY_WRITE;
     LONG status;
-    if (create) {
+    if (access == REGIST_CREATE) {
         DWORD disposition;
-        status = ::RegCreateKeyExA(parentKey, name, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                   NULL, &openKeys[openCount], &disposition);
+        status = ::RegCreateKeyExA(parentKey, name, 0, NULL, REG_OPTION_NON_VOLATILE, rights, NULL,
+                                   &openKeys[openCount], &disposition);
     } else {
-        status = ::RegOpenKeyExA(parentKey, name, 0, KEY_ALL_ACCESS, &openKeys[openCount]);
+        status = ::RegOpenKeyExA(parentKey, name, 0, rights, &openKeys[openCount]);
     }
     if (status != ERROR_SUCCESS)
         return FALSE;
@@ -153,7 +154,7 @@ BOOL TRegist::DeleteTree(const char *name)
     BOOL result = TRUE;
     char child[TREE_NAME_SIZE];
 
-    if (name && !OpenKey(name, FALSE))
+    if (name && !OpenKey(name, REGIST_WRITE))
         return FALSE;
 
     // each pass removes the subkey it found, so the index stays 0

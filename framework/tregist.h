@@ -6,6 +6,11 @@
 
 const int REGIST_MAX_KEYS = 30;
 
+// What a key is opened for. Reading asks for read access only, which a standard user has
+// where he may not write (HKEY_LOCAL_MACHINE); writing asks for what values, subkeys and
+// deletes need; creating makes the key when it is missing, for writing.
+enum RegistAccess { REGIST_READ, REGIST_WRITE, REGIST_CREATE };
+
 class TRegist {
 public:
     explicit TRegist(HKEY topKey);
@@ -13,7 +18,7 @@ public:
 
     void SetTopKey(HKEY topKey);
     BOOL OpenAppKey(const char *maker, const char *app);
-    BOOL OpenKey(const char *name, BOOL create = FALSE);
+    BOOL OpenKey(const char *name, RegistAccess access = REGIST_READ);
     BOOL CloseKey();
 
     // Every value and enumeration operation acts on the most recently opened key.

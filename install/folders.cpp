@@ -8,9 +8,9 @@
 
 #include <shlobj.h>
 
-// The user's own program folder, %LOCALAPPDATA%\Programs, made when missing. Looked up at run
-// time: the known folder is there from Windows 7 on, the local application data from 2000.
-static BOOL UserProgramFolder(char *folder)
+// The user's own program folder, %LOCALAPPDATA%\Programs, made when create is set. Looked up
+// at run time: the known folder is there from Windows 7 on, the local application data from 2000.
+static BOOL UserProgramFolder(char *folder, BOOL create)
 {
     typedef HRESULT(WINAPI * KnownFolderFunc)(REFGUID, DWORD, HANDLE, PWSTR *);
     typedef HRESULT(WINAPI * FolderPathFunc)(HWND, int, HANDLE, DWORD, LPSTR);
@@ -19,26 +19,34 @@ static BOOL UserProgramFolder(char *folder)
     KnownFolderFunc known = (KnownFolderFunc)(void *)::GetProcAddress(shell, "SHGetKnownFolderPath");
     FolderPathFunc byId = (FolderPathFunc)(void *)::GetProcAddress(shell, "SHGetFolderPathA");
     PWSTR wide = NULL;
-    if (known && SUCCEEDED(known(USER_PROGRAM_FILES, KF_FLAG_CREATE, NULL, &wide))) {
+    if (known && SUCCEEDED(known(USER_PROGRAM_FILES, create ? KF_FLAG_CREATE : KF_FLAG_DONT_VERIFY, NULL, &wide))) {
         // a folder the system's code page cannot hold is no default
         BOOL converted = NarrowExactly(wide, CP_ACP, folder, MAX_PATH);
         ::CoTaskMemFree(wide);
         return converted;
     }
     char appData[MAX_PATH];
-    if (!byId || FAILED(byId(NULL, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, NULL, 0, appData)) ||
-        !JoinPath(folder, appData, "Programs"))
+    if (!byId || FAILED(byId(NULL, CSIDL_LOCAL_APPDATA, NULL, 0, appData)) || !JoinPath(folder, appData, "Programs"))
         return FALSE;
-    ::CreateDirectoryA(folder, NULL);
+    if (create)
+        ::CreateDirectoryA(folder, NULL);
     return TRUE;
+}
+
+void MakeUserProgramFolderFor(const char *installFolder)
+{
+    char folder[MAX_PATH];
+    int len = UserProgramFolder(folder, FALSE) ? lstrlenA(folder) : 0;
+    if (len && StrNCaseCmp(installFolder, folder, len) == 0 && installFolder[len] == '\\')
+        UserProgramFolder(folder, TRUE);
 }
 
 BOOL RegisteredFolder(InstallScope scope, char *folder)
 {
     TRegist reg(ScopeRoot(scope));
     BOOL found = FALSE;
-    if (reg.OpenKey(KEY_APP_PATHS, FALSE)) {
-        if (reg.OpenKey(SUBKEY_APP_PATH, FALSE)) {
+    if (reg.OpenKey(KEY_APP_PATHS)) {
+        if (reg.OpenKey(SUBKEY_APP_PATH)) {
             found = reg.GetString(VALUE_PATH, folder, MAX_PATH);
             reg.CloseKey();
         }
@@ -61,11 +69,11 @@ void FindDefaultFolders(char *setupFolder, char *installFolder, InstallScope sco
     installFolder[0] = 0;
     char value[MAX_PATH];
     if (scope == SCOPE_USER) {
-        if (UserProgramFolder(value))
+        if (UserProgramFolder(value, FALSE))
             JoinPath(installFolder, value, "Qwill");
     } else {
         TRegist reg(HKEY_LOCAL_MACHINE);
-        if (reg.OpenKey(KEY_CURRENT_VERSION, FALSE) && reg.GetString(VALUE_PROGRAM_FILES, value, sizeof(value)))
+        if (reg.OpenKey(KEY_CURRENT_VERSION) && reg.GetString(VALUE_PROGRAM_FILES, value, sizeof(value)))
             JoinPath(installFolder, value, "Qwill");
     }
     // a registered folder replaces the default

@@ -9,6 +9,9 @@
 // program folder), else "". Both MAX_PATH bytes.
 void FindDefaultFolders(char *setupFolder, char *installFolder, InstallScope scope);
 
+// Makes the user's own program folder (%LOCALAPPDATA%\Programs) when installFolder lies in it.
+void MakeUserProgramFolderFor(const char *installFolder);
+
 // This program's folder (MAX_PATH bytes).
 void FindSetupFolder(char *setupFolder);
 

@@ -1,5 +1,6 @@
 // The install procedure: copy (mode 0), link, register, offer to start, quit.
 #include "filecopy.h"
+#include "folders.h"
 #include "instances.h"
 #include "openfolder.h"
 #include "paths.h"
@@ -123,15 +124,21 @@ static BOOL CopyProgramFiles(TWin *dlg, RunContext *ctx, const InstallPaths *p)
     return TRUE;
 }
 
-static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exePath, RunContext *ctx)
+// A machine install links into the common folders of all users where the system has them,
+// an install for one user into the user's own.
+static void WriteShortcuts(const InstallCfg *cfg, InstallScope scope, const char *exePath, RunContext *ctx)
 {
-    if (!OpenShellFolders(reg))
-        return;
     const int wanted[SHELL_FOLDER_COUNT] = {cfg->startupLink, cfg->programsLink, cfg->desktopLink};
     for (int i = 0; i < SHELL_FOLDER_COUNT; i++) {
-        char folder[MAX_PATH], linkPath[MAX_PATH];
-        if (!ReadShellFolder(reg, (ShellFolder)i, folder))
+        char folder[MAX_PATH], own[MAX_PATH], linkPath[MAX_PATH];
+        BOOL common = scope == SCOPE_MACHINE && ReadShellFolder(TRUE, (ShellFolder)i, folder);
+        if (!common && !ReadShellFolder(FALSE, (ShellFolder)i, folder))
             continue;
+        // one shortcut starts the messenger at this user's logon: one that an earlier install
+        // left in the user's own Startup would start it twice
+        if (i == SHELL_STARTUP && common && ReadShellFolder(FALSE, SHELL_STARTUP, own) && !SameFile(own, folder) &&
+            PurgeProgramLinks(own, NULL))
+            LogStep(ctx, "shortcuts to the messenger in %s: deleted", own);
         // a messenger shortcut already in Startup keeps its name
         BOOL reuse = i == SHELL_STARTUP && PurgeProgramLinks(folder, linkPath);
         if (!reuse && !LinkPathIn(folder, linkPath))
@@ -141,7 +148,6 @@ static void WriteShortcuts(TRegist *reg, const InstallCfg *cfg, const char *exeP
         else  // the shortcut reused is already gone
             LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) || reuse ? "deleted" : "none");
     }
-    reg->CloseKey();
 }
 
 // Size of the three files in the registered folder in KiB, for Add/Remove Programs.
@@ -186,9 +192,10 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
 {
     reg->SetTopKey(ScopeRoot(scope));
     BOOL opened = FALSE, written = FALSE;
-    BOOL makeParents = scope == SCOPE_USER;  // every Windows has the machine's; a user's may lack them
-    if (reg->OpenKey(KEY_APP_PATHS, makeParents)) {
-        if (reg->OpenKey(SUBKEY_APP_PATH, TRUE)) {
+    // every Windows has the machine's parent keys; a user's may lack them
+    RegistAccess parents = scope == SCOPE_USER ? REGIST_CREATE : REGIST_WRITE;
+    if (reg->OpenKey(KEY_APP_PATHS, parents)) {
+        if (reg->OpenKey(SUBKEY_APP_PATH, REGIST_CREATE)) {
             opened = TRUE;
             written = reg->SetString(NULL, p->exePath);
             written = reg->SetString(VALUE_PATH, p->installFolder) && written;
@@ -199,8 +206,8 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, Written(opened, written));
 
     opened = written = FALSE;
-    if (reg->OpenKey(KEY_UNINSTALL, makeParents)) {
-        if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
+    if (reg->OpenKey(KEY_UNINSTALL, parents)) {
+        if (reg->OpenKey(SUBKEY_UNINSTALL, REGIST_CREATE)) {
             opened = TRUE;
             written = WriteUninstallEntry(reg, p, p->uninstaller);
             reg->CloseKey();
@@ -229,6 +236,8 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     LogStep(ctx, "install, mode %d", cfg->mode);
     ScopeChoice scope = ChooseScope((InstallScope)cfg->scope);
     LogStep(ctx, "scope: %s, %s", ScopeName(scope.scope), scope.reason);
+    if (!scope.permitted)
+        return RefuseWithoutRights(dlg, ctx);
     if (!CloseRunningInstances(dlg)) {
         LogStep(ctx, "close messenger: declined");
         return FALSE;
@@ -238,8 +247,11 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 
     InstallPaths paths;
     paths.installFolder[0] = 0;
-    // for all users without the rights for it, no folder of theirs could be made
-    if (!scope.permitted || !MakeInstallPaths(dlg, cfg->mode, &paths) || !EnsureFolder(paths.installFolder)) {
+    BOOL made = MakeInstallPaths(dlg, cfg->mode, &paths);
+    // the user's own program folder is made only for an install into it
+    if (made && scope.scope == SCOPE_USER && cfg->mode == SETUP_MODE_INSTALL)
+        MakeUserProgramFolderFor(paths.installFolder);
+    if (!made || !EnsureFolder(paths.installFolder)) {
         LogStep(ctx, "install folder %s: cannot be created", paths.installFolder);
         if (ctx)
             ctx->exitCode = EXIT_NO_INSTALL_FOLDER;
@@ -255,9 +267,9 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         return FALSE;
 
     TRegist reg(HKEY_CURRENT_USER);
-    WriteShortcuts(&reg, cfg, paths.exePath, ctx);
+    WriteShortcuts(cfg, scope.scope, paths.exePath, ctx);
     if (!Register(&reg, scope.scope, &paths, ctx) && ctx)
-        ctx->exitCode = EXIT_NOT_REGISTERED;
+        ctx->exitCode = EXIT_INCOMPLETE;
     OfferToStart(dlg, &paths, ctx);
     if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended))
         OpenFolderInShell(paths.installFolder, ctx);

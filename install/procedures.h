@@ -19,7 +19,8 @@ enum SetupExitCode {
     EXIT_COPY_FAILED = 4,
     EXIT_NOTHING_TO_UNINSTALL = 5,
     EXIT_ANOTHER_SETUP = 6,
-    EXIT_NOT_REGISTERED = 7
+    EXIT_INCOMPLETE = 7,          // an entry or the settings could not be written or removed
+    EXIT_NEEDS_ADMINISTRATOR = 8  // the machine's install, without administrator rights
 };
 
 // How a procedure runs beyond the dialog: unattended (no folder opened, a messenger that
@@ -35,5 +36,9 @@ struct RunContext {
 // ctx may be none: an interactive run without a log.
 BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx = NULL);
 BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx = NULL);
+
+// Changes nothing for the machine without administrator rights: says so in a box and the
+// log, sets the exit code, and returns FALSE.
+BOOL RefuseWithoutRights(TWin *dlg, RunContext *ctx);
 
 #endif

@@ -19,6 +19,7 @@ const unsigned TEXTS_CODE_PAGE = 936;
 #define TEXT_INSTALL_DONE "安装完成!\r\n\r\n是否立即启动Qwill?"
 #define TEXT_UNINSTALL_DONE "卸载完成!\r\n"
 #define TEXT_STILL_RUNNING "Qwill 仍在运行:\r\n%s\r\n\r\n请退出后重试。"
+#define TEXT_NEEDS_ADMINISTRATOR "为本机所有用户安装或卸载Qwill需要管理员权限!"
 #define TEXT_OLD_WINDOWS "本装载程序只能运行于用户命令窗口\r\n"
 
 // Main dialog and folder browser

@@ -15,51 +15,68 @@
 #include "tstr.h"
 #include "twin.h"
 
+#include <string.h>
 #include <wincrypt.h>
 
 typedef BOOL(WINAPI *AcquireContextFunc)(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
 
-// keep: the messenger of a scope that stays installed, whose shortcuts stay; may be null.
-static void RemoveShortcuts(TRegist *reg, const char *keep, RunContext *ctx)
+// Removes the messenger's shortcuts in one folder, except those that start keep (may be null).
+static void RemoveShortcutsIn(const char *folder, BOOL startup, const char *keep, RunContext *ctx)
 {
-    if (!OpenShellFolders(reg))
+    char linkPath[MAX_PATH];
+    if (startup && PurgeProgramLinks(folder, NULL, keep))
+        LogStep(ctx, "shortcuts to the messenger in %s: deleted", folder);
+    if (!LinkPathIn(folder, linkPath))
         return;
+    if (ShortcutStarts(linkPath, keep))
+        LogStep(ctx, "shortcut %s: kept, it starts %s", linkPath, keep);
+    else
+        LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
+}
+
+// The user's own shortcuts, and for the machine's install those of all users.
+// keep: the messenger of a scope that stays installed, whose shortcuts stay; may be null.
+static void RemoveShortcuts(BOOL machine, const char *keep, RunContext *ctx)
+{
     for (int i = 0; i < SHELL_FOLDER_COUNT; i++) {
-        char folder[MAX_PATH], linkPath[MAX_PATH];
-        if (!ReadShellFolder(reg, (ShellFolder)i, folder))
-            continue;
-        if (i == SHELL_STARTUP && PurgeProgramLinks(folder, NULL, keep))
-            LogStep(ctx, "shortcuts to the messenger in %s: deleted", folder);
-        if (!LinkPathIn(folder, linkPath))
-            continue;
-        if (ShortcutStarts(linkPath, keep))
-            LogStep(ctx, "shortcut %s: kept, it starts %s", linkPath, keep);
-        else
-            LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
+        char folder[MAX_PATH];
+        if (machine && ReadShellFolder(TRUE, (ShellFolder)i, folder))
+            RemoveShortcutsIn(folder, i == SHELL_STARTUP, keep, ctx);
+        if (ReadShellFolder(FALSE, (ShellFolder)i, folder))
+            RemoveShortcutsIn(folder, i == SHELL_STARTUP, keep, ctx);
     }
+}
+
+// Deletes the subkey name of the open key: "deleted", "none", or "failed" (and *failed set).
+static const char *DeleteEntry(TRegist *reg, const char *name, BOOL *failed)
+{
+    if (!reg->OpenKey(name))
+        return "none";
     reg->CloseKey();
+    if (reg->DeleteKey(name))
+        return "deleted";
+    *failed = TRUE;
+    return "failed";
 }
 
 // Removes the scope's App Paths and Uninstall entries; folder becomes the registered install
-// folder when there is one. FALSE when there was neither entry.
-static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, RunContext *ctx)
+// folder when there is one. FALSE when there was neither entry; *failed when one stays.
+static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, BOOL *failed, RunContext *ctx)
 {
+    static const char *const ENTRIES[][3] = {{KEY_APP_PATHS, "App Paths", SUBKEY_APP_PATH},
+                                             {KEY_UNINSTALL, "Uninstall", SUBKEY_UNINSTALL}};
     BOOL found = FALSE;
     LogStep(ctx, "unregister, %s scope", ScopeName(scope));
     char registered[MAX_PATH];
     if (RegisteredFolder(scope, registered))
         BoundedCopy(folder, MAX_PATH, registered);
     reg->SetTopKey(ScopeRoot(scope));
-    if (reg->OpenKey(KEY_APP_PATHS, FALSE)) {
-        BOOL deleted = reg->DeleteKey(SUBKEY_APP_PATH);
-        LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, deleted ? "deleted" : "none");
-        found = deleted;
-        reg->CloseKey();
-    }
-    if (reg->OpenKey(KEY_UNINSTALL, FALSE)) {
-        BOOL deleted = reg->DeleteKey(SUBKEY_UNINSTALL);
-        LogStep(ctx, "registry Uninstall\\%s: %s", SUBKEY_UNINSTALL, deleted ? "deleted" : "none");
-        found = found || deleted;
+    for (const auto &entry : ENTRIES) {
+        if (!reg->OpenKey(entry[0]))
+            continue;
+        const char *result = DeleteEntry(reg, entry[2], failed);
+        LogStep(ctx, "registry %s\\%s: %s", entry[1], entry[2], result);
+        found = found || strcmp(result, "none") != 0;
         reg->CloseKey();
     }
     return found;
@@ -74,9 +91,10 @@ static const char *DeleteContainer(AcquireContextFunc acquire, const char *conta
     return ::GetLastError() == (DWORD)NTE_BAD_KEYSET ? "none" : "failed";
 }
 
-// The messenger's two containers of this user, each in the user key set and, for the machine
-// scope, in the machine key set (which only an administrator may change).
-static void DeleteKeyContainers(BOOL machineKeys, RunContext *ctx)
+// The messenger's two containers of this user, each in the user key set (unless kept says why
+// it stays) and, for the machine scope, in the machine key set (which only an administrator
+// may change).
+static void DeleteKeyContainers(BOOL machineKeys, const char *kept, RunContext *ctx)
 {
     static const struct {
         const char *format, *provider;
@@ -101,20 +119,28 @@ static void DeleteKeyContainers(BOOL machineKeys, RunContext *ctx)
         for (DWORD keySet : KEY_SETS)
             LogStep(ctx, "key container %s, %s key set: %s", container, keySet ? "machine" : "user",
                     keySet && !machineKeys ? "skipped, user scope"
+                    : !keySet && kept      ? kept
                                            : DeleteContainer(acquire, container, entry.provider, keySet));
     }
 }
 
-static int Bit(int scope)
+// The messenger's settings, which its install in another scope still uses while kept says why.
+// FALSE when they are there and stay.
+static BOOL DeleteSettings(const char *kept, RunContext *ctx)
 {
-    return 1 << scope;
+    TRegist reg(HKEY_CURRENT_USER);
+    const char *result = kept ? kept : "failed";
+    if (!kept && reg.OpenAppKey(MESSENGER_MAKER, NULL)) {
+        BOOL there = reg.OpenKey(MESSENGER_SETTINGS) && reg.CloseKey();
+        result = !there ? "none" : reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "failed";
+    }
+    LogStep(ctx, "settings software\\%s\\%s: %s", MESSENGER_MAKER, MESSENGER_SETTINGS, result);
+    return strcmp(result, "failed") != 0;
 }
 
-// The scopes (their bits) an uninstall removes: the one asked for; else the one whose install
-// folder this program lies in (it is that install's uninstaller); else every scope the
-// messenger is registered in that the rights reach, or the chosen one when there is none.
+// Chooses what the uninstall removes, from the registered installs and this program's place.
 // keep (MAX_PATH bytes): the messenger of a scope that stays installed, or "".
-static int ScopesToUninstall(InstallScope requested, const ScopeChoice &choice, char *keep, RunContext *ctx)
+static UninstallChoice PlanUninstall(InstallScope requested, char *keep, RunContext *ctx)
 {
     static const char *const NAMES[] = {"machine", "user", "machine and user"};
     int registered = 0, own = 0;
@@ -123,28 +149,26 @@ static int ScopesToUninstall(InstallScope requested, const ScopeChoice &choice, 
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++) {
         if (!RegisteredFolder((InstallScope)scope, folders[scope]))
             continue;
-        registered |= Bit(scope);
-        // a standard user cannot change the machine's entries
-        if (scope >= choice.scope && SameFile(folders[scope], setupFolder))
-            own |= Bit(scope);
+        registered |= ScopeBit((InstallScope)scope);
+        if (SameFile(folders[scope], setupFolder))
+            own |= ScopeBit((InstallScope)scope);
     }
-    int reached = choice.scope == SCOPE_USER ? registered & Bit(SCOPE_USER) : registered;
-    int scopes = requested ? Bit(requested) : own ? own : reached ? reached : Bit(choice.scope);
-    LogStep(ctx, "scope: %s, %s", NAMES[(scopes >> 1) - 1],
-            requested || !reached ? choice.reason : own ? "the install this program belongs to" : "registered");
+    UninstallChoice plan = ChooseUninstallFrom(requested, ChooseScope(requested), registered, own);
+    LogStep(ctx, "scope: %s, %s", NAMES[(plan.scopes >> 1) - 1], plan.reason);
     keep[0] = 0;
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
-        if ((registered & ~scopes) & Bit(scope))
+        if (plan.staying & ScopeBit((InstallScope)scope))
             JoinPath(keep, folders[scope], MESSENGER_EXE);
-    return scopes;
+    return plan;
 }
 
 BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "uninstall");
-    InstallScope requested = (InstallScope)cfg->scope;
     char keep[MAX_PATH], folder[MAX_PATH];
-    int scopes = ScopesToUninstall(requested, ChooseScope(requested), keep, ctx);
+    UninstallChoice plan = PlanUninstall((InstallScope)cfg->scope, keep, ctx);
+    if (!plan.permitted)
+        return RefuseWithoutRights(dlg, ctx);
     if (!CloseRunningInstances(dlg)) {
         LogStep(ctx, "close messenger: declined");
         return FALSE;
@@ -157,28 +181,28 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         return FALSE;
     }
 
-    // the shortcuts are the user's: those of a scope that stays installed stay
-    TRegist reg(HKEY_CURRENT_USER);
-    RemoveShortcuts(&reg, keep[0] ? keep : NULL, ctx);
-    if (reg.OpenAppKey(MESSENGER_MAKER, NULL)) {
-        BOOL there = reg.OpenKey(MESSENGER_SETTINGS, FALSE) && reg.CloseKey();
-        LogStep(ctx, "settings software\\%s\\%s: %s", MESSENGER_MAKER, MESSENGER_SETTINGS,
-                !there ? "none" : reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "failed");
-    }
+    // the settings and the user's keys are the person's messenger's, in whichever scope
+    BOOL machine = (plan.scopes & ScopeBit(SCOPE_MACHINE)) != 0;
+    const char *kept = !plan.staying ? NULL
+                       : plan.staying & ScopeBit(SCOPE_MACHINE) ? "kept, the messenger stays installed (machine scope)"
+                                                                 : "kept, the messenger stays installed (user scope)";
+    RemoveShortcuts(machine, keep[0] ? keep : NULL, ctx);
+    BOOL failed = !DeleteSettings(kept, ctx);
 
     dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
     BOOL found = FALSE;
+    TRegist reg(HKEY_LOCAL_MACHINE);
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
-        if (scopes & Bit(scope))
-            found = Unregister(&reg, (InstallScope)scope, folder, ctx) || found;
-    if (!found && ctx)
-        ctx->exitCode = EXIT_NOTHING_TO_UNINSTALL;
+        if (plan.scopes & ScopeBit((InstallScope)scope))
+            found = Unregister(&reg, (InstallScope)scope, folder, &failed, ctx) || found;
+    if (ctx)
+        ctx->exitCode = failed ? EXIT_INCOMPLETE : found ? EXIT_SETUP_OK : EXIT_NOTHING_TO_UNINSTALL;
 
     dlg->MessageBox(TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
     if (DriveTypeOfPath(folder) != DRIVE_REMOTE && !(ctx && ctx->unattended))
         OpenFolderInShell(folder, ctx);
     if (cfg->delPubKey)
-        DeleteKeyContainers(scopes & Bit(SCOPE_MACHINE), ctx);
+        DeleteKeyContainers(machine, kept, ctx);
     LogStep(ctx, "uninstall: done");
     ::PostQuitMessage(0);
     return TRUE;

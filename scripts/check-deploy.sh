@@ -69,11 +69,14 @@ expect RelativeFilePath setup.exe "$installer"
 matches InstallerUrl '^[Hh][Tt][Tt][Pp][Ss]?://.+$' "$installer"
 expect InstallerSha256 "$(sha256sum "$archive" | cut -d' ' -f1 | tr a-f A-F)" "$installer"
 expect ProductCode "$(sed -n 's/^#define UNINSTALL_KEY_NAME "\(.*\)".*/\1/p' res/version.h)" "$installer"
-# one installer for each scope; the user's asks for its scope (an administrator's setup.exe
-# would otherwise choose the machine)
+# one installer for each scope, each asking for its scope (an administrator's setup.exe would
+# otherwise choose the machine, a standard user's the user)
 scopes=$(awk '/^Installers:/ { on = 1; next } on && /^[A-Z]/ { on = 0 } on && /^  - / { n++ } on { entry[n] = entry[n] $0 "\n" }
-  END { for (i = 1; i <= n; i++) print (entry[i] ~ /Scope: user/ ? (entry[i] ~ /Custom: \/peruser/ ? "user" : "user-without-/peruser") : "machine") }' "$installer" | sort | tr '\n' ' ')
-[ "$scopes" = "machine user " ] || fail "installer entries by scope: $scopes(not one machine and one user with /peruser)"
+  END { for (i = 1; i <= n; i++) {
+          scope = entry[i] ~ /Scope: user/ ? "user" : entry[i] ~ /Scope: machine/ ? "machine" : "none"
+          asked = entry[i] ~ /Custom: \/peruser\n/ ? "user" : entry[i] ~ /Custom: \/allusers\n/ ? "machine" : "none"
+          print (scope == asked ? scope : scope "-asking-" asked) } }' "$installer" | sort | tr '\n' ' ')
+[ "$scopes" = "machine user " ] || fail "installer entries by scope: $scopes(not one machine with /allusers and one user with /peruser)"
 # the codes of the README's table, and only those, with 1 (no window could be made)
 documented=$( (echo 1; sed -n '/^| Code | Meaning |/,/^$/s/^| \([0-9]\) |.*/\1/p' README.md) | grep -vx 0 | sort -u)
 mapped=$(sed -n 's/^ *- InstallerReturnCode: //p' "$installer" | sort -u)

@@ -32,9 +32,9 @@ footer() { printf 'ManifestType: %s\nManifestVersion: 1.10.0\n' "$1"; }
   footer version
 } >"$out/$id.yaml"
 
-# Exit codes of an unattended run (README), each with the engine's nearest response. The
-# machine entry's setup.exe raises the elevation prompt itself; the user entry asks for the
-# user scope, which a standard user gets anyway, and an administrator only when asked.
+# Exit codes of an unattended run (README), each with the engine's nearest response. Each
+# entry asks for its scope: the machine entry's setup.exe raises the elevation prompt itself,
+# and without administrator rights ends with 8 rather than install for the user instead.
 {
   header installer
   cat <<EOF
@@ -66,6 +66,8 @@ ExpectedReturnCodes:
     ReturnResponse: installInProgress
   - InstallerReturnCode: 7
     ReturnResponse: contactSupport
+  - InstallerReturnCode: 8
+    ReturnResponse: blockedByPolicy
 ProductCode: $product_code
 AppsAndFeaturesEntries:
   - DisplayName: $product
@@ -78,6 +80,8 @@ Installers:
     ElevationRequirement: elevatesSelf
     InstallerUrl: $url
     InstallerSha256: $sha
+    InstallerSwitches:
+      Custom: /allusers
   - Architecture: x86
     Scope: user
     InstallerUrl: $url

@@ -14,7 +14,7 @@ namespace {
 
 const char APP_PATHS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe";
 const char UNINSTALL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill";
-const char SHELL_FOLDERS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string EXPLORER = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 const std::string TITLE = "Qwill装载程序 ver2.06";
 const UINT ASK = MB_OKCANCEL;
 
@@ -29,10 +29,10 @@ protected:
         world.reset(new SetupWorld("setup"));
         log = world->root + "\\setup.log";
     }
-    SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true)
+    SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true, bool standardUser = false)
     {
         run.reset(new SetupRun);
-        EXPECT_TRUE(run->Start("\"" + exe + "\" " + args, waitForDialog)) << exe;
+        EXPECT_TRUE(run->Start("\"" + exe + "\" " + args, waitForDialog, standardUser)) << exe;
         return *run;
     }
     DWORD Silent(const std::string &args, bool *shown = nullptr)
@@ -399,43 +399,84 @@ TEST_F(Setup, ReadableOnAnySystem)
     EXPECT_EQ("2.06", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion"));
 }
 
-// The user scope, which a standard user gets (under Wine every process is an administrator:
-// /peruser asks for it), and a machine install beside it, each uninstall leaving the other.
-TEST_F(Setup, ForOneUser)
+// A PC that several people share: a machine install whose shortcuts are everyone's, and a
+// person's own install beside it. A standard user (a token whose Administrators group only
+// denies) installs for himself and may change only that; the settings and keys that both
+// installs' messengers use stay until the last install goes.
+TEST_F(Setup, ASharedMachine)
 {
-    const std::string folder = UserInstallFolder();
-    Containers(CRYPT_NEWKEYSET);
-    Run(world->InSetup("setup.exe"), "/peruser");
+    const std::string folder = UserInstallFolder(), programs = folder.substr(0, folder.rfind('\\'));
+    const std::string userMessenger = folder + "\\qwill.exe", machineMessenger = world->Installed("qwill.exe");
+    const bool standard = true;
+    auto starts = [&](const std::string &link, const std::string &messenger) {
+        return ShortcutStarts(link.c_str(), messenger.c_str());
+    };
+    RemoveDirectoryA(programs.c_str());  // made only by an install into it
+    EXPECT_EQ(5u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /r /s", nullptr, standard));
+    EXPECT_FALSE(FileExists(programs));
+    Run(world->InSetup("setup.exe"), "/log=" + log, true, standard);
     EXPECT_EQ(folder, run->Text(IDC_INSTALL_DIR));
     InstallWithTheDialog(false);
+    EXPECT_TRUE(Logged("scope: user, no administrator rights"));
     EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(folder));
-    const std::string uninstall = RegString(HKEY_CURRENT_USER, UNINSTALL, "UninstallString");
-    EXPECT_EQ("\"" + folder + "\\setup.exe\" /r", uninstall);
+    const std::string userUninstall = RegString(HKEY_CURRENT_USER, UNINSTALL, "QuietUninstallString");
+    EXPECT_EQ("\"" + folder + "\\setup.exe\" /r /s", userUninstall);
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS) || RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
-    EXPECT_FALSE(FileExists(world->installDir));
     for (int link = 0; link < 3; link++)
-        EXPECT_TRUE(ShortcutStarts(world->Link(link).c_str(), (folder + "\\qwill.exe").c_str())) << link;
-    Run(folder + "\\setup.exe", "/peruser");  // recognised where it is installed
+        EXPECT_TRUE(starts(world->UserLink(link), userMessenger) && !FileExists(world->Link(link))) << link;
+    Run(folder + "\\setup.exe", "", true, standard);  // recognised where it is installed
     EXPECT_TRUE(run->Checked(IDC_MODE_INPLACE));
     Cancel();
 
-    // a machine install beside it takes the shortcuts; the user's uninstall, run as Windows
-    // runs it, removes only its own entries and the user's key containers
-    EXPECT_EQ(0u, Silent("/s /allusers"));
-    run.reset(new SetupRun);
-    ASSERT_TRUE(run->Start(uninstall + " /log=" + log));
-    UninstallWithTheDialog();
-    EXPECT_TRUE(Logged("scope: user, the install this program belongs to") && Logged("machine key set: skipped"));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, APP_PATHS) || RegKeyExists(HKEY_CURRENT_USER, UNINSTALL));
-    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) && FileExists(world->Link(0)) && FileExists(world->Link(2)));
-    EXPECT_EQ(2, Containers(0));
+    // the machine install links for everyone; one Startup shortcut starts a messenger
+    RegPutString(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng", "port", "2425");
+    Containers(CRYPT_NEWKEYSET);
+    EXPECT_EQ(0u, Silent("/s"));
+    for (int link = 0; link < 3; link++)
+        EXPECT_TRUE(starts(world->Link(link), machineMessenger)) << link;
+    EXPECT_TRUE(FileNames(world->userLinkDirs[0]).empty());
+    EXPECT_TRUE(starts(world->UserLink(2), userMessenger));
 
-    // the other way round, unattended; an uninstall from elsewhere removes both
+    // Users may read the machine's entries, not change them (Wine checks only an explicit list)
+    for (const char *key : {APP_PATHS, UNINSTALL})
+        ASSERT_TRUE(RegSetDacl(HKEY_LOCAL_MACHINE, key, "O:BAD:(D;;0x10006;;;WD)(A;;KR;;;WD)"));
+    auto nothingChanged = [&](const char *what) {
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) && RegKeyExists(HKEY_CURRENT_USER, UNINSTALL)) << what;
+        EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng") && Containers(0) == 4) << what;
+        EXPECT_TRUE(starts(world->Link(0), machineMessenger) && starts(world->UserLink(2), userMessenger)) << what;
+    };
+    const std::string machineUninstall = RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString");
+    EXPECT_EQ(8u, RunToEnd(machineUninstall + " /log=" + log, nullptr, standard));
+    EXPECT_TRUE(Logged("scope: machine, the install this program belongs to") && Logged("needs administrator rights"));
+    nothingChanged("the machine's uninstall string");
+    EXPECT_EQ(8u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /allusers /r /s", nullptr, standard));
+    nothingChanged("/allusers /r /s");
+    Run(world->InSetup("setup.exe"), "/allusers", true, standard);
+    EXPECT_EQ(world->installDir, run->Text(IDC_INSTALL_DIR));
+    run->Click(IDOK);
+    ExpectBox(IDOK, TEXT_NEEDS_ADMINISTRATOR, TEXT_NOTICE, MB_OK);
+    Cancel();
+    nothingChanged("/allusers with the dialog");
+
+    // his own uninstall leaves the machine's messenger its shortcuts, settings and keys
+    EXPECT_EQ(0u, RunToEnd(userUninstall + " /log=" + log, nullptr, standard));
+    EXPECT_TRUE(Logged("settings software\\Korvane\\QwillEng: kept, the messenger stays installed (machine scope)"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) || FileExists(world->UserLink(2)));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng") && Containers(0) == 4);
+    EXPECT_TRUE(starts(world->Link(0), machineMessenger) && starts(world->Link(2), machineMessenger));
+    for (const char *key : {APP_PATHS, UNINSTALL})
+        RegSetDacl(HKEY_LOCAL_MACHINE, key, "D:(A;;KA;;;WD)");
+
+    // the other way round: the machine's uninstall keeps what the user's install uses, the
+    // last uninstall removes it
     EXPECT_EQ(0u, Silent("/s /peruser"));
-    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString")));
-    EXPECT_TRUE(!RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS) && RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) && FileExists(world->Link(2)));
-    EXPECT_TRUE(Silent("/s") == 0 && Silent("/r /s") == 0);
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) || RegKeyExists(HKEY_CURRENT_USER, UNINSTALL));
+    EXPECT_EQ(0u, RunToEnd(machineUninstall + " /log=" + log));
+    EXPECT_TRUE(Logged("QwillEng: kept, the messenger stays installed (user scope)"));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) || FileExists(world->Link(0)) || FileExists(world->Link(2)));
+    EXPECT_TRUE(starts(world->UserLink(2), userMessenger) && Containers(0) == 2);  // the machine key set's are gone
+    EXPECT_EQ(0u, Silent("/r /s"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) || RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng"));
+    EXPECT_EQ(0, Containers(0));
 }
 
 // Each row runs setup.exe unattended in a world of its own: what is prepared, the command line,
@@ -540,13 +581,30 @@ TEST_F(Setup, UnattendedOutcomes)
              EXPECT_TRUE(FileExists(world->Installed("qwill.exe")));
              EXPECT_TRUE(Logged("Uninstall\\Qwill: skipped"));
          }},
-        {"a messenger shortcut in Startup keeps its name; one with arguments stays", [&] {
+        {"a messenger shortcut in Startup keeps its name; one with arguments stays; one an older version left in the "
+         "user's own Startup goes", [&] {
              CreateShortcut(world->InSetup("qwill.exe").c_str(), world->Link(0, "My messenger.lnk").c_str(), "");
              CreateShortcut(world->InSetup("qwill.exe").c_str(), world->Link(0, "With args.lnk").c_str(), "/x");
+             CreateShortcut(world->InSetup("qwill.exe").c_str(), world->UserLink(0).c_str(), "");
          },
-         "/s", 0, startupLinks({"My messenger.lnk", "With args.lnk"})},
-        {"without Shell Folders no shortcut is made", [] { RegRemoveTree(HKEY_CURRENT_USER, SHELL_FOLDERS); }, "/s", 0,
-         startupLinks({})},
+         "/s", 0, [&] {
+             startupLinks({"My messenger.lnk", "With args.lnk"})();
+             EXPECT_TRUE(FileNames(world->userLinkDirs[0]).empty());
+         }},
+        {"without common folders (Windows 9x), the user's own", [&] {
+             for (const char *key : {"Shell Folders", "User Shell Folders"})
+                 for (const char *name : COMMON_FOLDERS)
+                     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, (EXPLORER + key).c_str(), name);
+         },
+         "/s", 0, [&] { EXPECT_TRUE(FileExists(world->UserLink(0)) && !FileExists(world->Link(0))); }},
+        {"a settings key that cannot be deleted is no success", [&] {
+             ASSERT_EQ(0u, Silent("/s"));
+             ASSERT_TRUE(RegSetDacl(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng\\locked", "D:(D;;KA;;;WD)"));
+         },
+         "/r /s /log=" + log, 7, [&] {
+             EXPECT_TRUE(Logged("QwillEng: failed"));
+             EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+         }},
         {"a comctl32.dll planted beside it, which this prefix would prefer to the system's, is not loaded", [&] {
              RegPutString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides", "comctl32",
                           "native,builtin");
@@ -602,7 +660,8 @@ TEST_F(Setup, DeployedAsEnginesDo)
     MakeFolders(world->root + "\\Program Files X");
     MakeFolders(world->root + "\\My Logs");
     const std::string install = "\"" + unpacked + "\\" + ManifestValue(m, "RelativeFilePath") + "\" " +
-                                ManifestValue(m, "Silent") + " " + ManifestValue(m, "InstallLocation", "<INSTALLPATH>", folder) +
+                                ManifestValue(m, "Silent") + " " + ManifestValue(m, "Custom") + " " +  // the machine entry's
+                                ManifestValue(m, "InstallLocation", "<INSTALLPATH>", folder) +
                                 " " + ManifestValue(m, "Log", "<LOGPATH>", logFile);
     EXPECT_EQ(0u, RunToEnd(install));
     EXPECT_EQ(std::vector<std::string>({"qwill.exe", "readme.txt", "setup.exe"}), FileNames(folder));

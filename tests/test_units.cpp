@@ -107,6 +107,31 @@ TEST(Scope, ChosenByTheRights)
         EXPECT_EQ(row.permitted, choice.permitted) << choice.reason;
     }
     EXPECT_EQ(SCOPE_MACHINE, ChooseScope(SCOPE_ANY).scope);  // every Wine process is an administrator
+
+    // What an uninstall removes (registered, own: bits of the scopes): a standard user never
+    // gets another scope removed in the place of the machine's.
+    const int M = ScopeBit(SCOPE_MACHINE), U = ScopeBit(SCOPE_USER);
+    struct UninstallRow {
+        InstallScope requested;
+        BOOL administrator;
+        int registered, own, scopes, staying;
+        BOOL permitted;
+    } uninstalls[] = {
+        {SCOPE_ANY, FALSE, M | U, M, M, U, FALSE},  // the machine's uninstall string
+        {SCOPE_ANY, FALSE, M | U, 0, U, M, TRUE},   // from elsewhere: what the rights reach
+        {SCOPE_ANY, FALSE, M, 0, M, 0, FALSE},
+        {SCOPE_MACHINE, FALSE, U, 0, M, U, FALSE},
+        {SCOPE_ANY, TRUE, M | U, U, U, M, TRUE},
+        {SCOPE_ANY, TRUE, M | U, 0, M | U, 0, TRUE},
+        {SCOPE_ANY, TRUE, 0, 0, M, 0, TRUE},
+    };
+    for (const UninstallRow &row : uninstalls) {
+        ScopeChoice scope = ChooseScopeFrom(row.requested, TRUE, row.administrator);
+        UninstallChoice choice = ChooseUninstallFrom(row.requested, scope, row.registered, row.own);
+        EXPECT_EQ(row.scopes, choice.scopes) << choice.reason;
+        EXPECT_EQ(row.staying, choice.staying) << choice.reason;
+        EXPECT_EQ(row.permitted, choice.permitted) << choice.reason;
+    }
 }
 
 TEST(Paths, JoinAndParent)
@@ -161,7 +186,7 @@ TEST(Registry, StringsIntoBuffers)
     const char scratch[] = "Software\\QwillTest";
     RegRemoveTree(HKEY_CURRENT_USER, scratch);
     TRegist reg(HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKey(scratch, TRUE));
+    ASSERT_TRUE(reg.OpenKey(scratch, REGIST_CREATE));
     for (size_t len : {258u, 259u, 260u, 261u, 4000u}) {
         reg.SetString("path", Path(len).c_str());
         Guarded out;

@@ -58,11 +58,23 @@ const char *ProgramFolder()
     return folder;
 }
 
-bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi)
+bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool standardUser)
 {
     STARTUPINFOA si = {sizeof(si)};
     std::string copy = cmdLine;
-    return CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
+    if (!standardUser)
+        return CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(administrators);
+    HANDLE token = NULL, restricted = NULL;
+    CreateWellKnownSid(WinBuiltinAdministratorsSid, NULL, administrators, &size);
+    SID_AND_ATTRIBUTES denyOnly = {administrators, 0};
+    bool started = OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
+                   CreateRestrictedToken(token, 0, 1, &denyOnly, 0, NULL, 0, NULL, &restricted) &&
+                   CreateProcessAsUserA(restricted, NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
+    CloseHandle(restricted);
+    CloseHandle(token);
+    return started;
 }
 
 DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs)
@@ -157,19 +169,34 @@ bool RegSetDacl(HKEY root, const std::string &path, const char *sddl)
 {
     HKEY key;
     PSECURITY_DESCRIPTOR sd;
-    if (RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, WRITE_DAC, NULL, &key, NULL) != ERROR_SUCCESS)
+    SECURITY_INFORMATION parts = DACL_SECURITY_INFORMATION | (sddl[0] == 'O' ? OWNER_SECURITY_INFORMATION : 0);
+    if (RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, WRITE_DAC | WRITE_OWNER, NULL, &key, NULL) != ERROR_SUCCESS)
         return false;
     bool set = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, NULL) &&
-               RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+               RegSetKeySecurity(key, parts, sd) == ERROR_SUCCESS;
     LocalFree(sd);
     RegCloseKey(key);
     return set;
 }
 
+// A test may have denied access to a key anywhere below path; its owner may change that.
+static void AllowAll(HKEY root, const std::string &path)
+{
+    HKEY key;
+    char name[256];
+    RegSetDacl(root, path, "D:(A;;KA;;;WD)");
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return;
+    for (DWORD i = 0, size = sizeof(name); RegEnumKeyExA(key, i, name, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+         i++, size = sizeof(name))
+        AllowAll(root, path + "\\" + name);
+    RegCloseKey(key);
+}
+
 void RegRemoveTree(HKEY root, const std::string &path)
 {
     if (RegKeyExists(root, path))
-        RegSetDacl(root, path, "D:(A;;KA;;;WD)");  // a test may have denied writing to it
+        AllowAll(root, path);
     RegDeleteTreeA(root, path.c_str());
     RegDeleteKeyA(root, path.c_str());
 }
@@ -226,13 +253,21 @@ std::string UserInstallFolder()
     return folder + std::string("\\Programs\\Qwill");
 }
 
+const char *const COMMON_FOLDERS[3] = {"Common Startup", "Common Programs", "Common Desktop"};
+
 void ResetPrefix()
 {
     const std::string version = "Software\\Microsoft\\Windows\\CurrentVersion";
-    const char *const userFolders[][2] = {  // Wine's
-        {"Desktop", "%USERPROFILE%\\Desktop"},
-        {"Programs", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
-        {"Startup", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp"}};
+    const struct {
+        HKEY root;
+        const char *name, *folder;
+    } shellFolders[] = {  // Wine's
+        {HKEY_CURRENT_USER, "Desktop", "%USERPROFILE%\\Desktop"},
+        {HKEY_CURRENT_USER, "Programs", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+        {HKEY_CURRENT_USER, "Startup", "%USERPROFILE%\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp"},
+        {HKEY_LOCAL_MACHINE, COMMON_FOLDERS[0], "%ProgramData%\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp"},
+        {HKEY_LOCAL_MACHINE, COMMON_FOLDERS[1], "%ProgramData%\\Microsoft\\Windows\\Start Menu\\Programs"},
+        {HKEY_LOCAL_MACHINE, COMMON_FOLDERS[2], "%PUBLIC%\\Desktop"}};
     CloseMessengers();
     Containers(CRYPT_DELETEKEYSET);
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
@@ -247,13 +282,13 @@ void ResetPrefix()
     RegPutString(HKEY_LOCAL_MACHINE, version, "ProgramFilesDir", "C:\\Program Files");
     RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
     RegRemoveTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
-    for (const auto &folder : userFolders) {
+    for (const auto &folder : shellFolders) {
         char path[MAX_PATH];
-        ExpandEnvironmentStringsA(folder[1], path, sizeof(path));
+        ExpandEnvironmentStringsA(folder.folder, path, sizeof(path));
         SHCreateDirectoryExA(NULL, path, NULL);
-        RegSetKeyValueA(HKEY_CURRENT_USER, (version + "\\Explorer\\User Shell Folders").c_str(), folder[0],
-                        REG_EXPAND_SZ, folder[1], lstrlenA(folder[1]) + 1);
-        RegPutString(HKEY_CURRENT_USER, version + "\\Explorer\\Shell Folders", folder[0], path);
+        RegSetKeyValueA(folder.root, (version + "\\Explorer\\User Shell Folders").c_str(), folder.name, REG_EXPAND_SZ,
+                        folder.folder, lstrlenA(folder.folder) + 1);
+        RegPutString(folder.root, version + "\\Explorer\\Shell Folders", folder.name, path);
     }
     // Wine hands folders to its explorer through DDE
     RegRemoveTree(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\command");

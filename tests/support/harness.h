@@ -25,7 +25,9 @@ const char *ProgramFolder();  // this test program's folder, ending in '\'
 // A program the build made beside the tests.
 inline std::string BuiltFile(const char *relative) { return std::string(ProgramFolder()) + "..\\" + relative; }
 
-bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi);
+// standardUser: in a token whose Administrators group only denies, as a standard user's (Wine
+// gives every other process an administrator's).
+bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool standardUser = false);
 // Waits for the process to end, kills it after timeoutMs, and returns its exit code.
 DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs = 10000);
 // Dispatches this thread's messages until done() holds or timeoutMs have passed.
@@ -42,8 +44,9 @@ std::string RegString(HKEY root, const std::string &path, const char *name);  //
 DWORD RegDword(HKEY root, const std::string &path, const char *name);
 // Writes a string value (name NULL: the default value), making the key when missing.
 bool RegPutString(HKEY root, const std::string &path, const char *name, const std::string &value);
-bool RegSetDacl(HKEY root, const std::string &path, const char *sddl);  // making the key when missing
-void RegRemoveTree(HKEY root, const std::string &path);
+// The access list (and owner, when sddl names one), making the key when missing.
+bool RegSetDacl(HKEY root, const std::string &path, const char *sddl);
+void RegRemoveTree(HKEY root, const std::string &path);  // whatever access lists it holds
 
 // The messenger's four key containers (qwill.rsa1024/512.<user>, machine and user key set), by
 // CryptAcquireContext's flags: 0 counts, CRYPT_NEWKEYSET makes, CRYPT_DELETEKEYSET deletes them.
@@ -54,6 +57,9 @@ std::string UserInstallFolder();
 
 // Closes every stand-in messenger window (ending the ones that do not close).
 void CloseMessengers();
+
+// Where setup.exe links for all users: "Common Startup", "Common Programs", "Common Desktop".
+extern const char *const COMMON_FOLDERS[3];
 
 // Puts back what the tests change, from Wine's defaults, not from a copy: a run cut short may
 // have left anything changed, and every test program starts with this. No messenger runs, none

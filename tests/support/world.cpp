@@ -28,10 +28,14 @@ SetupWorld::SetupWorld(const std::string &name)
     WriteBytes(InSetup("readme.txt"), "Qwill readme\r\n");
     for (int i = 0; i < 3; i++) {
         linkDirs[i] = root + "\\links\\" + linkValues[i];
+        userLinkDirs[i] = root + "\\user links\\" + linkValues[i];
         MakeFolders(linkDirs[i]);
+        MakeFolders(userLinkDirs[i]);
         // the shell rewrites Shell Folders from User Shell Folders whenever it looks one up
-        for (const char *key : {"Shell Folders", "User Shell Folders"})
-            RegPutString(HKEY_CURRENT_USER, explorer + key, linkValues[i], linkDirs[i]);
+        for (const char *key : {"Shell Folders", "User Shell Folders"}) {
+            RegPutString(HKEY_LOCAL_MACHINE, explorer + key, COMMON_FOLDERS[i], linkDirs[i]);
+            RegPutString(HKEY_CURRENT_USER, explorer + key, linkValues[i], userLinkDirs[i]);
+        }
     }
     RegRemoveTree(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\ddeexec");
     RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\command", NULL,
@@ -51,9 +55,9 @@ std::vector<std::string> SetupWorld::Starts(const std::string &folder) const
     return LinesOf(folder + "\\qwill.started");
 }
 
-bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog)
+bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog, bool standardUser)
 {
-    if (!StartProcess(cmdLine, &pi) || !waitForDialog)
+    if (!StartProcess(cmdLine, &pi, standardUser) || !waitForDialog)
         return pi.hProcess != NULL;
     // the dialog shows itself before its start-up work ends: it is there once its sheet is
     bool shown = PumpUntil([&] {
@@ -80,11 +84,11 @@ bool SetupRun::NextBox(BoxSeen *seen, int answer)
     return PumpUntil([&] { return !IsWindow(box); }, 5000);
 }
 
-DWORD RunToEnd(const std::string &cmdLine, bool *shown)
+DWORD RunToEnd(const std::string &cmdLine, bool *shown, bool standardUser)
 {
     PROCESS_INFORMATION pi;
     bool seen = false;
-    if (!StartProcess(cmdLine, &pi))
+    if (!StartProcess(cmdLine, &pi, standardUser))
         return 0xFFFFFFFF;
     for (DWORD start = GetTickCount(); WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT && GetTickCount() - start < 30000;)
         seen = seen || WindowOf(pi.dwProcessId, [](HWND wnd) { return IsWindowVisible(wnd) && ClassOf(wnd) != "IME"; });

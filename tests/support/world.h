@@ -6,19 +6,21 @@
 
 // Made for one test and reset after it: a staged setup folder (qwill.exe, setup.exe,
 // readme.txt, org\qwill.exe), an install folder's parent that is the default one
-// (ProgramFilesDir), scratch Startup, Programs and Desktop folders in Shell Folders, and a
-// recorder as the shell's open verb for folders.
+// (ProgramFilesDir), scratch Startup, Programs and Desktop folders in Shell Folders, the
+// common ones of all users and the user's own, and a recorder as the shell's open verb for folders.
 struct SetupWorld {
     explicit SetupWorld(const std::string &name);
     ~SetupWorld() { ResetPrefix(); }
     std::string InSetup(const char *name) const { return setupDir + "\\" + name; }
     std::string Installed(const char *name) const { return installDir + "\\" + name; }
+    // A shortcut in a folder of all users (where a machine install links), or in the user's own.
     std::string Link(int folder, const char *name = "Qwill.lnk") const { return linkDirs[folder] + "\\" + name; }
+    std::string UserLink(int folder, const char *name = "Qwill.lnk") const { return userLinkDirs[folder] + "\\" + name; }
     std::vector<std::string> Opened(int waitMs = 3000) const;  // the folders a "%1" handler got, as its argv[1]
     // What the stand-in messenger recorded at each start from folder: its arguments, its folder.
     std::vector<std::string> Starts(const std::string &folder) const;
 
-    std::string root, setupDir, installDir, linkDirs[3];  // root: C:\qwilltest\<name>
+    std::string root, setupDir, installDir, linkDirs[3], userLinkDirs[3];  // root: C:\qwilltest\<name>
 };
 
 struct BoxSeen {
@@ -29,7 +31,8 @@ struct BoxSeen {
 // A setup.exe process and its dialog, driven as a person would, every wait bounded.
 struct SetupRun {
     ~SetupRun() { Finish(0); }
-    bool Start(const std::string &cmdLine, bool waitForDialog = true);  // until the dialog waits for input
+    // Until the dialog waits for input; standardUser: as StartProcess.
+    bool Start(const std::string &cmdLine, bool waitForDialog = true, bool standardUser = false);
     std::string Text(int id) { return TextOf(GetDlgItem(dialog, id)); }
     bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
     bool Checked(int id, HWND parent = NULL) { return SendDlgItemMessageA(parent ? parent : dialog, id, BM_GETCHECK, 0, 0); }
@@ -46,6 +49,6 @@ struct SetupRun {
 };
 
 // Runs a command line to its end (30 s at most); shown tells whether a window appeared.
-DWORD RunToEnd(const std::string &cmdLine, bool *shown = nullptr);
+DWORD RunToEnd(const std::string &cmdLine, bool *shown = nullptr, bool standardUser = false);
 
 #endif
