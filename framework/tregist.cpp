@@ -92,6 +92,14 @@ BOOL TRegist::GetString(const char *name, char *buf, int size)
     return FALSE;
 }
 
+DWORD TRegist::GetData(const char *name, void *buf, DWORD size)
+{
+    if (openCount == 0)
+        return 0;
+    LONG status = ::RegQueryValueExA(CurrentKey(), name, NULL, NULL, (BYTE *)buf, &size);
+    return status == ERROR_SUCCESS || status == ERROR_MORE_DATA ? size : 0;
+}
+
 BOOL TRegist::SetString(const char *name, const char *text)
 {
     if (openCount == 0)

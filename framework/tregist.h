@@ -23,6 +23,9 @@ public:
 
     // Every value and enumeration operation acts on the most recently opened key.
     BOOL GetString(const char *name, char *buf, int size);
+    // The bytes of a value as they are: its size, and the bytes in buf when they fit (buf may
+    // be NULL, to ask for the size). 0 when there is no such value.
+    DWORD GetData(const char *name, void *buf, DWORD size);
     BOOL SetString(const char *name, const char *text);
     // A program text (ttext.h) that Windows shows to people, such as a display name.
     BOOL SetText(const char *name, const char *text);

@@ -1,7 +1,10 @@
 // Copying a program file over an installed one without losing the old one on failure.
 #include "filecopy.h"
+#include "regkeys.h"
+#include "tregist.h"
 #include "tstr.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 // out = path with its last character replaced by mark: a name beside it of the same length,
@@ -41,12 +44,17 @@ BOOL ReplaceByRenaming(const char *temp, const char *target)
     return FALSE;
 }
 
+typedef BOOL(WINAPI *MoveFileExFunc)(LPCSTR, LPCSTR, DWORD);
+
 // MoveFileExA is looked up: Windows 95 lacks it, or has a stub that says so.
+static MoveFileExFunc MoveFileExOrNone()
+{
+    return (MoveFileExFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "MoveFileExA");
+}
+
 static BOOL MoveReplacing(const char *temp, const char *target)
 {
-    typedef BOOL(WINAPI * MoveFileExFunc)(LPCSTR, LPCSTR, DWORD);
-    MoveFileExFunc moveEx =
-        (MoveFileExFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "MoveFileExA");
+    MoveFileExFunc moveEx = MoveFileExOrNone();
     if (moveEx) {
         if (moveEx(temp, target, MOVEFILE_REPLACE_EXISTING))
             return TRUE;
@@ -62,7 +70,8 @@ static BOOL FlushToDisk(const char *path)
 {
     DWORD attributes = ::GetFileAttributesA(path);
     ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);  // a copy of a read-only file (from a CD) too
-    HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    // shared: a virus scanner or the indexer may have opened the new file already
+    HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
     // a network redirector that cannot flush has the data on its server's disk to care for
     BOOL flushed = file != INVALID_HANDLE_VALUE &&
                    (::FlushFileBuffers(file) || ::GetLastError() == ERROR_INVALID_FUNCTION);
@@ -91,6 +100,50 @@ BOOL CopyReplacing(const char *source, const char *target)
         return TRUE;
     if (readOnly)
         ::SetFileAttributesA(target, attributes);
+    DeleteQuietly(temp);
+    return FALSE;
+}
+
+// TRUE when nt (an entry of the list of renames at restart: "\\??\\" and the path, the target
+// of a replacing rename after a '!') names path.
+static BOOL NamesPath(const char *nt, const char *path)
+{
+    if (*nt == '!')
+        nt++;
+    return strncmp(nt, "\\??\\", 4) == 0 && lstrcmpiA(nt + 4, path) == 0;
+}
+
+// TRUE when Windows already has the rename of temp to target on its list for the next start.
+static BOOL RenameAtRestartListed(const char *temp, const char *target)
+{
+    TRegist reg(HKEY_LOCAL_MACHINE);
+    DWORD size = reg.OpenKey(KEY_SESSION_MANAGER) ? reg.GetData(VALUE_PENDING_RENAMES, NULL, 0) : 0;
+    char *list = size ? (char *)malloc(size + 2) : NULL;
+    BOOL listed = FALSE;
+    if (list && reg.GetData(VALUE_PENDING_RENAMES, list, size) == size) {
+        list[size] = list[size + 1] = 0;
+        // pairs of strings, the second empty for a delete; bounded by the size, not by "\0\0"
+        for (char *from = list; from < list + size && !listed;) {
+            char *to = from + strlen(from) + 1;
+            listed = to < list + size && NamesPath(from, temp) && NamesPath(to, target);
+            from = to + strlen(to) + 1;
+        }
+    }
+    free(list);
+    return listed;
+}
+
+BOOL CopyAtRestart(const char *source, const char *target)
+{
+    char temp[MAX_PATH];
+    MoveFileExFunc moveEx = MoveFileExOrNone();
+    if (!moveEx || !SiblingPath(target, '~', temp))
+        return FALSE;
+    BOOL listed = RenameAtRestartListed(temp, target);
+    DeleteQuietly(temp);
+    if (::CopyFileA(source, temp, FALSE) && FlushToDisk(temp) &&
+        (listed || moveEx(temp, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)))
+        return TRUE;
     DeleteQuietly(temp);
     return FALSE;
 }

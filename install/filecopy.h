@@ -10,6 +10,11 @@
 // replaced too. On failure nothing of the copy is left behind.
 BOOL CopyReplacing(const char *source, const char *target);
 
+// For a target that a running program holds: copies source beside it (the name CopyReplacing
+// uses) and has Windows put the copy in place at its next start, once per target however
+// often it is asked. FALSE, with nothing of the copy left, when that cannot be arranged.
+BOOL CopyAtRestart(const char *source, const char *target);
+
 // Puts temp in place of target where the system cannot replace a file in one step: target is
 // renamed aside first and put back if temp cannot take its place.
 BOOL ReplaceByRenaming(const char *temp, const char *target);

@@ -1,6 +1,7 @@
 // The install procedure: copy (mode 0), link, register, offer to start, quit.
 #include "filecopy.h"
 #include "folders.h"
+#include "holders.h"
 #include "instances.h"
 #include "openfolder.h"
 #include "paths.h"
@@ -11,6 +12,7 @@
 #include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
+#include "startmessenger.h"
 #include "texts.h"
 #include "tregist.h"
 #include "tstr.h"
@@ -91,18 +93,27 @@ static BOOL IsPlaceholder(const char *path)
     return SizeOfFile(path, &size) && (DWORD)size < PLACEHOLDER_EXE_SIZE;  // its low 32 bits, as always
 }
 
-static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target)
+// holder: the process that runs target, which is replaced when Windows restarts; may be none.
+static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target,
+                        const ProgramHolder *holder = NULL)
 {
     // run from the install folder (a repair): the file is where it belongs, and may be running
     if (SameFile(source, target)) {
         LogStep(ctx, "copy %s -> %s: the same file, kept", source, target);
         return TRUE;
     }
-    BOOL copied = CopyReplacing(source, target);
-    LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : "failed");
+    BOOL copied;
+    if (holder) {
+        copied = CopyAtRestart(source, target);
+        LogStep(ctx, "copy %s -> %s: in use by process %lu, %s", source, target, holder->processId,
+                copied ? "replaced at restart" : "cannot be replaced at restart");
+    } else {
+        copied = CopyReplacing(source, target);
+        LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : "failed");
+    }
     if (!copied) {
         if (ctx)
-            ctx->exitCode = EXIT_COPY_FAILED;
+            ctx->exitCode = holder ? EXIT_MESSENGER_RUNNING : EXIT_COPY_FAILED;
         char shown[MAX_PATH];
         SystemTextAsProgramText(target, shown, sizeof(shown));
         dlg->MessageBox(shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
@@ -110,13 +121,17 @@ static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const ch
     return copied;
 }
 
-static BOOL CopyProgramFiles(TWin *dlg, RunContext *ctx, const InstallPaths *p)
+static const char *MessengerSource(const InstallPaths *p)
 {
-    const char *source = IsPlaceholder(p->sourceExe) ? p->placeholderSourceExe : p->sourceExe;
+    return IsPlaceholder(p->sourceExe) ? p->placeholderSourceExe : p->sourceExe;
+}
+
+static BOOL CopyProgramFiles(TWin *dlg, RunContext *ctx, const InstallPaths *p, const ProgramHolder *holder)
+{
     // an installed placeholder is the packager's choice and stays
     if (IsPlaceholder(p->exePath))
         LogStep(ctx, "keep %s: placeholder", p->exePath);
-    else if (!CopyOneFile(dlg, ctx, source, p->exePath))
+    else if (!CopyOneFile(dlg, ctx, MessengerSource(p), p->exePath, holder))
         return FALSE;
     for (int i = 0; i < EXTRA_COUNT; i++)
         if (!CopyOneFile(dlg, ctx, p->extraSource[i], p->extraTarget[i]))
@@ -218,17 +233,53 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     return written;
 }
 
-static void OfferToStart(TWin *dlg, const InstallPaths *p, RunContext *ctx)
+// With the dialog, offers to start the messenger, unless the new one comes only with a restart.
+// An unattended upgrade starts again the messenger it closed in this session.
+static void StartAfterInstall(TWin *dlg, const InstallPaths *p, BOOL atRestart, RunContext *ctx)
 {
-    if (dlg->MessageBox(TEXT_INSTALL_DONE, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
-        LogStep(ctx, "start %s: declined", p->exePath);
-        return;
+    BOOL start = FALSE;
+    if (atRestart)
+        dlg->MessageBox(TEXT_UPDATED_AT_RESTART, TEXT_INSTALL, MB_OK | MB_ICONINFORMATION);
+    else
+        start = dlg->MessageBox(TEXT_INSTALL_DONE, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+    if (start)
+        StartMessenger(p->exePath, p->installFolder, "asked for", ctx);
+    else if (ctx && ctx->unattended && ClosedMessengers())
+        StartMessenger(p->exePath, p->installFolder, "closed for the upgrade", ctx);
+    else
+        LogStep(ctx, "start %s: not asked for", p->exePath);
+}
+
+// Windows 2000 on replace a held file at the next start for those who may change the machine.
+static BOOL MayScheduleAtRestart(const ScopeChoice &scope)
+{
+    return scope.scope == SCOPE_MACHINE && scope.mayChangeMachine && (::GetVersion() & 0x80000000) == 0;
+}
+
+// A messenger the close step could not reach (another session, another desktop) that runs the
+// installed qwill.exe: *holder names it. FALSE when the install stops: where the file cannot be
+// replaced at restart, it stays as it is (the user may retry with the dialog).
+static BOOL CheckForHolder(TWin *dlg, const InstallPaths *p, const ScopeChoice &scope, ProgramHolder *holder,
+                           BOOL *held, RunContext *ctx)
+{
+    while ((*held = !IsPlaceholder(p->exePath) && !SameFile(MessengerSource(p), p->exePath) &&
+                    FindProgramHolder(p->exePath, holder))) {
+        char program[MAX_PATH], shown[MAX_PATH], text[MAX_PATH + 64];
+        ProgramOfProcess(holder->processId, program, sizeof(program));
+        LogStep(ctx, "messenger in another session: %s, process %lu, session %ld", program, holder->processId,
+                holder->sessionKnown ? (long)holder->sessionId : -1L);
+        if (MayScheduleAtRestart(scope))
+            return TRUE;
+        if (ctx && ctx->unattended) {
+            ctx->exitCode = EXIT_MESSENGER_RUNNING;
+            return FALSE;
+        }
+        SystemTextAsProgramText(program, shown, sizeof(shown));
+        BoundedFormat(text, sizeof(text), TEXT_RUNS_ELSEWHERE, shown, holder->processId);
+        if (dlg->MessageBox(text, TEXT_NOTICE, MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
+            return FALSE;
     }
-    char command[MAX_PATH + 2];
-    BoundedFormat(command, sizeof(command), "\"%s\"", p->exePath);
-    ::SetCurrentDirectoryA(p->installFolder);
-    UINT started = ::WinExec(command, SW_SHOW);
-    LogStep(ctx, "start %s: %s", p->exePath, started > 31 ? "started" : "failed");
+    return TRUE;
 }
 
 BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
@@ -259,18 +310,24 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         return FALSE;
     }
     LogStep(ctx, "install folder %s: ok", paths.installFolder);
+    ProgramHolder holder;
+    BOOL held = FALSE;
+    if (cfg->mode == SETUP_MODE_INSTALL && !CheckForHolder(dlg, &paths, scope, &holder, &held, ctx))
+        return FALSE;
     if (dlg->MessageBox(TEXT_START_NOW, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
         LogStep(ctx, "start: declined");
         return FALSE;
     }
-    if (cfg->mode == SETUP_MODE_INSTALL && !CopyProgramFiles(dlg, ctx, &paths))
+    if (cfg->mode == SETUP_MODE_INSTALL && !CopyProgramFiles(dlg, ctx, &paths, held ? &holder : NULL))
         return FALSE;
 
     TRegist reg(HKEY_CURRENT_USER);
     WriteShortcuts(cfg, scope.scope, paths.exePath, ctx);
     if (!Register(&reg, scope.scope, &paths, ctx) && ctx)
         ctx->exitCode = EXIT_INCOMPLETE;
-    OfferToStart(dlg, &paths, ctx);
+    if (held && ctx && ctx->exitCode == EXIT_SETUP_OK)
+        ctx->exitCode = EXIT_RESTART_NEEDED;
+    StartAfterInstall(dlg, &paths, held, ctx);
     if (cfg->mode == SETUP_MODE_INSTALL && !(ctx && ctx->unattended))
         OpenFolderInShell(paths.installFolder, ctx);
     LogStep(ctx, "install: done");

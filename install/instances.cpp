@@ -1,5 +1,6 @@
 // Closing the messenger's running windows, found by their class-name prefix.
 #include "instances.h"
+#include "holders.h"
 #include "paths.h"
 #include "procedures.h"
 #include "setuplog.h"
@@ -52,6 +53,8 @@ static DWORD RunningClosedProcess()
     return running;
 }
 
+static BOOL askedToClose;  // some messenger window was asked to close
+
 struct MessengerVisit {
     BOOL close;  // send each one WM_CLOSE
     HWND found;  // the first one seen
@@ -68,6 +71,7 @@ static BOOL CALLBACK VisitMessengerWindow(HWND wnd, LPARAM param)
     if (!visit->found)
         visit->found = wnd;
     if (visit->close) {
+        askedToClose = TRUE;
         RememberProcessOf(wnd);
         // a messenger that stopped responding must not freeze the setup program
         DWORD_PTR ignored;
@@ -94,31 +98,15 @@ BOOL CloseRunningInstances(TWin *owner)
     return TRUE;
 }
 
-// The program file of a process, for telling the user what still runs.
-static void ProgramOf(DWORD pid, char *path, DWORD size)
-{
-    typedef BOOL(WINAPI * QueryImageFunc)(HANDLE, DWORD, LPSTR, PDWORD);
-    BoundedCopy(path, size, "qwill.exe");
-    QueryImageFunc query =
-        (QueryImageFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process)
-        return;
-    char image[MAX_PATH];
-    DWORD len = sizeof(image);
-    if (query && query(process, 0, image, &len))
-        BoundedCopy(path, size, image);
-    ::CloseHandle(process);
-}
-
 // The process of a messenger window, or else one asked to close that still runs; 0 for none.
+// A window that goes between the two looks-ups leaves its process to the second.
 static DWORD StayingMessenger()
 {
     DWORD pid = 0;
     HWND wnd = VisitMessengers(FALSE);
-    if (wnd)
-        ::GetWindowThreadProcessId(wnd, &pid);
-    return wnd ? pid : RunningClosedProcess();
+    if (wnd && ::GetWindowThreadProcessId(wnd, &pid) && pid)
+        return pid;
+    return RunningClosedProcess();
 }
 
 static DWORD WaitForMessengersToGo()
@@ -130,6 +118,11 @@ static DWORD WaitForMessengersToGo()
     return left;
 }
 
+BOOL ClosedMessengers()
+{
+    return askedToClose;
+}
+
 BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry)
 {
     for (;;) {
@@ -137,7 +130,7 @@ BOOL EnsureMessengerGone(TWin *owner, RunContext *ctx, BOOL offerRetry)
         if (!left)
             return TRUE;
         char program[MAX_PATH], shown[MAX_PATH], text[MAX_PATH + 64];
-        ProgramOf(left, program, sizeof(program));
+        ProgramOfProcess(left, program, sizeof(program));
         LogStep(ctx, "messenger still running: %s", program);
         if (ctx && ctx->unattended) {
             ctx->exitCode = EXIT_MESSENGER_RUNNING;

@@ -17,6 +17,9 @@ const UINT CLOSE_TIMEOUT_MS = 3000;
 // FALSE when the user cancelled; TRUE when there was nothing to close or it was asked to.
 BOOL CloseRunningInstances(TWin *owner);
 
+// TRUE when the close step asked a messenger window of this session to close.
+BOOL ClosedMessengers();
+
 // After the close request, waits a short while for the messenger's windows, and then their
 // processes, to go. When one stays: an unattended run fails (exit code "messenger running"); otherwise, with offerRetry,
 // the user is told which program runs and may retry (closing it again) or cancel (FALSE);

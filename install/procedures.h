@@ -20,7 +20,8 @@ enum SetupExitCode {
     EXIT_NOTHING_TO_UNINSTALL = 5,
     EXIT_ANOTHER_SETUP = 6,
     EXIT_INCOMPLETE = 7,          // an entry or the settings could not be written or removed
-    EXIT_NEEDS_ADMINISTRATOR = 8  // the machine's install, without administrator rights
+    EXIT_NEEDS_ADMINISTRATOR = 8,  // the machine's install, without administrator rights
+    EXIT_RESTART_NEEDED = 3010     // Windows' own: a restart completes the install
 };
 
 // How a procedure runs beyond the dialog: unattended (no folder opened, a messenger that

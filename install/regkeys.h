@@ -9,6 +9,10 @@
 #define KEY_UNINSTALL "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 #define KEY_SHELL_FOLDERS "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
 
+// Windows' list of file renames at its next start
+#define KEY_SESSION_MANAGER "SYSTEM\\CurrentControlSet\\Control\\Session Manager"
+#define VALUE_PENDING_RENAMES "PendingFileRenameOperations"
+
 #define VALUE_PROGRAM_FILES "ProgramFilesDir"
 #define SUBKEY_APP_PATH "qwill.exe"
 #define VALUE_PATH "Path"

@@ -57,3 +57,24 @@ ScopeChoice ChooseScope(InstallScope requested)
     BOOL hasTokens = (::GetVersion() & 0x80000000) == 0;
     return ChooseScopeFrom(requested, hasTokens, hasTokens && IsAdministrator());
 }
+
+BOOL ProcessIsElevated()
+{
+    typedef BOOL(WINAPI * OpenTokenFunc)(HANDLE, DWORD, PHANDLE);
+    typedef BOOL(WINAPI * TokenInformationFunc)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    DWORD version = ::GetVersion();
+    if ((version & 0x80000000) || LOBYTE(LOWORD(version)) < 6)
+        return FALSE;
+    HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
+    OpenTokenFunc openToken = (OpenTokenFunc)(void *)::GetProcAddress(advapi, "OpenProcessToken");
+    TokenInformationFunc information = (TokenInformationFunc)(void *)::GetProcAddress(advapi, "GetTokenInformation");
+    HANDLE token;
+    TOKEN_ELEVATION elevation = {0};
+    DWORD size;
+    if (openToken && information && openToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        information(token, TokenElevation, &elevation, sizeof(elevation), &size);
+        ::CloseHandle(token);
+    }
+    // a full administrator's token where the user account control is off says "not elevated"
+    return elevation.TokenIsElevated || IsAdministrator();
+}

@@ -40,6 +40,10 @@ struct UninstallChoice {
 // of one that may not be changed.
 UninstallChoice ChooseUninstallFrom(InstallScope requested, const ScopeChoice &choice, int registered, int own);
 
+// TRUE when this process runs with administrator rights on Windows Vista or later: an elevated
+// token, or one that holds the Administrators group.
+BOOL ProcessIsElevated();
+
 // Where the scope's App Paths and Uninstall entries are.
 inline HKEY ScopeRoot(InstallScope scope)
 {

@@ -20,6 +20,8 @@ const unsigned TEXTS_CODE_PAGE = 936;
 #define TEXT_UNINSTALL_DONE "卸载完成!\r\n"
 #define TEXT_STILL_RUNNING "Qwill 仍在运行:\r\n%s\r\n\r\n请退出后重试。"
 #define TEXT_NEEDS_ADMINISTRATOR "为本机所有用户安装或卸载Qwill需要管理员权限!"
+#define TEXT_RUNS_ELSEWHERE "Qwill 仍在另一个会话中运行:\r\n%s (进程 %lu)\r\n\r\n请退出后重试。"
+#define TEXT_UPDATED_AT_RESTART "安装完成!\r\n\r\nQwill 仍在运行, 将在 Windows 重新启动后更新。"
 #define TEXT_OLD_WINDOWS "本装载程序只能运行于用户命令窗口\r\n"
 
 // Main dialog and folder browser

@@ -1,10 +1,12 @@
 // Stand-in for the messenger, which the setup program installs, starts, links to and closes.
 // A hidden top-level window of class "qwill_class" that closes on WM_CLOSE. Every start is
-// recorded in qwill.started beside the program: its command line, then its current folder.
+// recorded in qwill.started beside the program: its command line, its current folder, and the
+// program that started it.
 // Switches: /class NAME (window class), /ignoreclose (WM_CLOSE does nothing),
 // /hang (stops handling messages for a minute), /slowexit MS (ends MS milliseconds after its
 // window is gone, as a messenger that still saves its settings).
 #include <windows.h>
+#include <tlhelp32.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -30,6 +32,22 @@ static LRESULT CALLBACK MessengerProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
     return DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
+// The program file name of the process that started this one, or "".
+static void ParentName(char *name, DWORD size)
+{
+    PROCESSENTRY32 entry = {sizeof(entry)};
+    HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    DWORD parent = 0;
+    name[0] = 0;
+    for (BOOL more = Process32First(processes, &entry); more; more = Process32Next(processes, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            parent = entry.th32ParentProcessID;
+    for (BOOL more = Process32First(processes, &entry); more && parent; more = Process32Next(processes, &entry))
+        if (entry.th32ProcessID == parent)
+            lstrcpynA(name, entry.szExeFile, size);
+    CloseHandle(processes);
+}
+
 static void RecordStart(const char *cmdLine)
 {
     char path[MAX_PATH], folder[MAX_PATH];
@@ -45,6 +63,9 @@ static void RecordStart(const char *cmdLine)
     DWORD written;
     WriteFile(file, cmdLine, strlen(cmdLine), &written, NULL);
     WriteFile(file, "\r\n", 2, &written, NULL);
+    WriteFile(file, folder, strlen(folder), &written, NULL);
+    WriteFile(file, "\r\n", 2, &written, NULL);
+    ParentName(folder, sizeof(folder));
     WriteFile(file, folder, strlen(folder), &written, NULL);
     WriteFile(file, "\r\n", 2, &written, NULL);
     CloseHandle(file);

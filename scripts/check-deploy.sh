@@ -78,9 +78,12 @@ scopes=$(awk '/^Installers:/ { on = 1; next } on && /^[A-Z]/ { on = 0 } on && /^
           print (scope == asked ? scope : scope "-asking-" asked) } }' "$installer" | sort | tr '\n' ' ')
 [ "$scopes" = "machine user " ] || fail "installer entries by scope: $scopes(not one machine with /allusers and one user with /peruser)"
 # the codes of the README's table, and only those, with 1 (no window could be made)
-documented=$( (echo 1; sed -n '/^| Code | Meaning |/,/^$/s/^| \([0-9]\) |.*/\1/p' README.md) | grep -vx 0 | sort -u)
+documented=$( (echo 1; sed -n '/^| Code | Meaning |/,/^$/s/^| \([0-9][0-9]*\) |.*/\1/p' README.md) | grep -vx 0 | sort -u)
 mapped=$(sed -n 's/^ *- InstallerReturnCode: //p' "$installer" | sort -u)
 [ "$documented" = "$mapped" ] || fail "mapped exit codes $(echo $mapped) are not the documented $(echo $documented)"
+# a restart completes the install: a success, which engines must not retry as a failure
+grep -A1 'InstallerReturnCode: 3010$' "$installer" | grep -q 'ReturnResponse: rebootRequiredToFinish$' ||
+  fail "3010 is not mapped to rebootRequiredToFinish"
 
 # the start-up script that docs/DEPLOYMENT.md shows is the one released
 diff <(sed -n '/^```bat$/,/^```$/p' docs/DEPLOYMENT.md | sed '1d;$d') <(tr -d '\r' <"$deploy/qwill-startup.cmd") >/dev/null ||

@@ -68,6 +68,8 @@ ExpectedReturnCodes:
     ReturnResponse: contactSupport
   - InstallerReturnCode: 8
     ReturnResponse: blockedByPolicy
+  - InstallerReturnCode: 3010
+    ReturnResponse: rebootRequiredToFinish
 ProductCode: $product_code
 AppsAndFeaturesEntries:
   - DisplayName: $product

@@ -170,9 +170,11 @@ TEST_F(Setup, InstallWithTheDialog)
     EXPECT_EQ(world->Installed("qwill.exe"), RegString(HKEY_LOCAL_MACHINE, APP_PATHS, NULL));
     EXPECT_EQ(world->installDir, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
     EXPECT_EQ("\"" + world->Installed("setup.exe") + "\" /r", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "UninstallString"));
-    std::vector<std::string> starts;  // started without arguments, in the install folder
-    EXPECT_TRUE(PumpUntil([&] { return (starts = world->Starts(world->installDir)).size() >= 2; }));
-    EXPECT_EQ(std::vector<std::string>({"", world->installDir}), starts);
+    // started without arguments, in the install folder, by the desktop shell (the elevated
+    // setup program's token would make an elevated messenger)
+    std::vector<std::string> starts;
+    EXPECT_TRUE(PumpUntil([&] { return (starts = world->Starts(world->installDir)).size() >= 3; }));
+    EXPECT_EQ(std::vector<std::string>({"", world->installDir, "explorer.exe"}), starts);
     EXPECT_EQ(std::vector<std::string>{world->installDir}, world->Opened());
 }
 
@@ -284,6 +286,68 @@ TEST_F(Setup, LeavingChangesNothing)
     EXPECT_EQ(0u, run->Finish());
     EXPECT_TRUE(FileNames(world->installDir).empty());
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
+}
+
+// Entries of Windows' list of renames at its next start that name path.
+int RenamesAtRestart(const std::string &path)
+{
+    wchar_t list[8192] = L"";
+    DWORD size = sizeof(list) - 2 * sizeof(wchar_t);
+    RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                 L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, NULL, list, &size);
+    int count = 0;
+    for (const wchar_t *entry = list; entry < list + size / sizeof(wchar_t); entry += wcslen(entry) + 1)
+        count += Gbk(entry).find(path) != std::string::npos;
+    return count;
+}
+
+// The messenger runs in another session (on another desktop here), where no window of it can
+// be asked to close: a machine install replaces it when Windows restarts, an install for one
+// user changes nothing.
+TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
+{
+    ASSERT_EQ(0u, Silent("/s"));
+    PROCESS_INFORMATION held;
+    ASSERT_TRUE(StartElsewhere("\"" + world->Installed("qwill.exe") + "\"", &held));
+    ASSERT_TRUE(PumpUntil([&] { return world->Starts(world->installDir).size() == 3; }));
+    const std::string newer = ReadBytes(world->InSetup("qwill.exe")) + "NEW";
+    WriteBytes(world->InSetup("qwill.exe"), newer);
+    WriteBytes(world->InSetup("readme.txt"), "new readme");
+    DeleteFileA(world->Link(2).c_str());
+    for (int second : {0, 1}) {  // again before the restart: still one rename
+        EXPECT_EQ(3010u, Silent("/s /log=" + log)) << second;
+        EXPECT_EQ(1, RenamesAtRestart(world->Installed("qwill.ex~"))) << second;
+    }
+    EXPECT_TRUE(Logged("qwill.exe: in use by process " + std::to_string(held.dwProcessId) + ", replaced at restart"));
+    EXPECT_TRUE(newer != ReadBytes(world->Installed("qwill.exe")) && FileExists(world->Link(2)));
+    EXPECT_EQ("new readme", ReadBytes(world->Installed("readme.txt")));
+    Run(world->InSetup("setup.exe"));
+    run->Click(IDOK);
+    ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
+    ExpectBox(IDOK, TEXT_UPDATED_AT_RESTART, TEXT_INSTALL, MB_OK);  // start-now is not offered
+    EXPECT_EQ(0u, run->Finish());
+    EndProcess(&held, 0);
+    EXPECT_EQ(0u, RunToEnd("wineboot.exe -r"));  // Windows restarts
+    EXPECT_TRUE(newer == ReadBytes(world->Installed("qwill.exe")));
+    EXPECT_FALSE(FileExists(world->Installed("qwill.ex~")) || RenamesAtRestart(world->Installed("qwill.ex~")));
+
+    // for one user, nothing may be scheduled: nothing changes, the engine retries
+    const std::string folder = UserInstallFolder();
+    ASSERT_EQ(0u, Silent("/s /peruser"));
+    ASSERT_TRUE(StartElsewhere("\"" + folder + "\\qwill.exe\"", &held));
+    ASSERT_TRUE(PumpUntil([&] { return world->Starts(folder).size() == 3; }));
+    WriteBytes(world->InSetup("qwill.exe"), newer + "2");
+    EXPECT_EQ(2u, Silent("/s /peruser"));
+    Run(world->InSetup("setup.exe"), "/peruser");
+    run->Click(IDOK);
+    BoxSeen seen;
+    ASSERT_TRUE(run->NextBox(&seen, IDCANCEL));
+    EXPECT_EQ((UINT)MB_RETRYCANCEL, seen.style);
+    EXPECT_NE(std::string::npos, seen.text.find(std::to_string(held.dwProcessId))) << seen.text;
+    Cancel();
+    EndProcess(&held, 0);
+    EXPECT_TRUE(newer == ReadBytes(folder + "\\qwill.exe"));
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "qwill.started", "readme.txt", "setup.exe"}), FileNames(folder));
 }
 
 // The browser, with its buttons to make and delete folders, also in uninstall mode where the
@@ -544,8 +608,11 @@ TEST_F(Setup, UnattendedOutcomes)
         {"a hung messenger cannot hang the setup program", messengerWith("/hang"), "/s", 2, endMessenger},
         {"a window one letter short of the prefix is no messenger", messengerWith("/class qwill_clas /ignoreclose"),
          "/s", 0, endMessenger},
-        {"an upgrade waits for a messenger that still saves after its window is gone",
-         messengerWith("/slowexit 1000", true), "/s", 0, endMessenger},
+        {"an upgrade waits for a messenger that still saves after its window is gone, and starts it again",
+         messengerWith("/slowexit 1000", true), "/s", 0, [&] {
+             EXPECT_TRUE(PumpUntil([&] { return world->Starts(world->installDir).size() == 6; }));
+             endMessenger();
+         }},
         {"a messenger that outlives the wait stays", messengerWith("/slowexit 9000", true), "/s", 2, endMessenger},
         {"a repair from the installed copy, the folder in other letters, keeps the files and registers",
          [&] { ASSERT_EQ(0u, Silent("/s")); DeleteFileA(world->Link(2).c_str()); }, "/s /d=" + upper + "\\", 0, [&] {

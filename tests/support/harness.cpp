@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <wincrypt.h>
 
 #include <algorithm>
@@ -75,6 +76,15 @@ bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool stan
     CloseHandle(restricted);
     CloseHandle(token);
     return started;
+}
+
+bool StartElsewhere(const std::string &cmdLine, PROCESS_INFORMATION *pi)
+{
+    static HDESK other = CreateDesktopA("other", NULL, NULL, 0, GENERIC_ALL, NULL);
+    STARTUPINFOA si = {sizeof(si)};
+    si.lpDesktop = (char *)"WinSta0\\other";
+    std::string copy = cmdLine;
+    return other && CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
 }
 
 DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs)
@@ -236,6 +246,15 @@ void CloseMessengers()
             TerminateProcess(process, 0xDEAD);  // one that ignores the request, or hangs
         CloseHandle(process);
     }
+    PROCESSENTRY32 entry = {sizeof(entry)};
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        HANDLE process = _stricmp(entry.szExeFile, "qwill.exe") ? NULL : OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (process && TerminateProcess(process, 0xDEAD))
+            WaitForSingleObject(process, 3000);
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
 }
 
 namespace {
@@ -280,6 +299,8 @@ void ResetPrefix()
             RegCloseKey(key);
     }
     RegPutString(HKEY_LOCAL_MACHINE, version, "ProgramFilesDir", "C:\\Program Files");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                       "PendingFileRenameOperations");
     RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
     RegRemoveTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
     for (const auto &folder : shellFolders) {

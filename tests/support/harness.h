@@ -28,6 +28,9 @@ inline std::string BuiltFile(const char *relative) { return std::string(ProgramF
 // standardUser: in a token whose Administrators group only denies, as a standard user's (Wine
 // gives every other process an administrator's).
 bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool standardUser = false);
+// On another desktop of the window station, whose windows no FindWindow here sees: a program
+// in another session.
+bool StartElsewhere(const std::string &cmdLine, PROCESS_INFORMATION *pi);
 // Waits for the process to end, kills it after timeoutMs, and returns its exit code.
 DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs = 10000);
 // Dispatches this thread's messages until done() holds or timeoutMs have passed.
@@ -55,7 +58,8 @@ int Containers(DWORD flags);
 // Where setup.exe installs for this user by default: %LOCALAPPDATA%\Programs\Qwill.
 std::string UserInstallFolder();
 
-// Closes every stand-in messenger window (ending the ones that do not close).
+// Closes every stand-in messenger window (ending the ones that do not close), and ends the
+// messengers of other desktops.
 void CloseMessengers();
 
 // Where setup.exe links for all users: "Common Startup", "Common Programs", "Common Desktop".

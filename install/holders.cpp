@@ -1,0 +1,75 @@
+// Finding the processes that run a program file, through a process snapshot looked up at run
+// time: Windows 95 and 2000 on have it, NT 4 does not.
+#include "holders.h"
+#include "paths.h"
+#include "tstr.h"
+
+#include <tlhelp32.h>
+
+typedef HANDLE(WINAPI *SnapshotFunc)(DWORD, DWORD);
+typedef BOOL(WINAPI *ProcessWalkFunc)(HANDLE, PROCESSENTRY32 *);
+typedef BOOL(WINAPI *QueryImageFunc)(HANDLE, DWORD, LPSTR, PDWORD);
+typedef BOOL(WINAPI *SessionOfFunc)(DWORD, DWORD *);
+
+static FARPROC KernelFunction(const char *name)
+{
+    return ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name);
+}
+
+// The full path of a process's program (Vista on), or FALSE.
+static BOOL ImageOf(DWORD processId, char *path, DWORD size)
+{
+    QueryImageFunc query = (QueryImageFunc)(void *)KernelFunction("QueryFullProcessImageNameA");
+    HANDLE process = query ? ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId) : NULL;
+    if (!process)
+        return FALSE;
+    BOOL known = query(process, 0, path, &size);
+    ::CloseHandle(process);
+    return known;
+}
+
+void ProgramOfProcess(DWORD processId, char *path, DWORD size)
+{
+    if (!ImageOf(processId, path, size))
+        BoundedCopy(path, size, "qwill.exe");
+}
+
+// The name part of a path, whose double-byte letters may have '\\' as their second byte.
+static const char *NameOf(const char *path)
+{
+    const char *name = path;
+    for (const char *p = path; *p; p++) {
+        if (::IsDBCSLeadByte((BYTE)*p) && p[1])
+            p++;
+        else if (*p == '\\')
+            name = p + 1;
+    }
+    return name;
+}
+
+BOOL FindProgramHolder(const char *path, ProgramHolder *holder)
+{
+    SnapshotFunc snapshot = (SnapshotFunc)(void *)KernelFunction("CreateToolhelp32Snapshot");
+    ProcessWalkFunc first = (ProcessWalkFunc)(void *)KernelFunction("Process32First");
+    ProcessWalkFunc next = (ProcessWalkFunc)(void *)KernelFunction("Process32Next");
+    HANDLE processes = snapshot && first && next ? snapshot(TH32CS_SNAPPROCESS, 0) : INVALID_HANDLE_VALUE;
+    if (processes == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL found = FALSE;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = first(processes, &entry); more && !found; more = next(processes, &entry)) {
+        char image[MAX_PATH];
+        // Windows NT names the program only, 9x gives its path: the name sorts out the others
+        if (entry.th32ProcessID == ::GetCurrentProcessId() || lstrcmpiA(NameOf(entry.szExeFile), NameOf(path)) != 0)
+            continue;
+        if (!ImageOf(entry.th32ProcessID, image, sizeof(image)) && !BoundedCopy(image, sizeof(image), entry.szExeFile))
+            continue;
+        found = SameFile(image, path);
+        holder->processId = entry.th32ProcessID;
+    }
+    ::CloseHandle(processes);
+    SessionOfFunc sessionOf = (SessionOfFunc)(void *)KernelFunction("ProcessIdToSessionId");
+    holder->sessionKnown = found && sessionOf && sessionOf(holder->processId, &holder->sessionId);
+    return found;
+}
