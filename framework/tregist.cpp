@@ -8,6 +8,15 @@
 static const int APP_KEY_PATH_SIZE = 100;
 static const int TREE_NAME_SIZE = 512;  // a key name: 255 characters, of two bytes each in GBK
 
+// ERROR_SUCCESS as TRUE; another status becomes the thread's last error, for whoever tells
+// the failure.
+static BOOL Succeeded(LONG status)
+{
+    if (status != ERROR_SUCCESS)
+        ::SetLastError(status);
+    return status == ERROR_SUCCESS;
+}
+
 TRegist::TRegist(HKEY top) : topKey(top), openCount(0)
 {
 }
@@ -55,7 +64,7 @@ BOOL TRegist::OpenKey(const char *name, RegistAccess access)
     } else {
         status = ::RegOpenKeyExA(parentKey, name, 0, rights, &openKeys[openCount]);
     }
-    if (status != ERROR_SUCCESS)
+    if (!Succeeded(status))
         return FALSE;
     openCount++;
     return TRUE;
@@ -104,8 +113,7 @@ BOOL TRegist::SetString(const char *name, const char *text)
 {
     if (openCount == 0)
         return FALSE;
-    return ::RegSetValueExA(CurrentKey(), name, 0, REG_SZ, (const BYTE *)text,
-                            lstrlenA(text) + 1) == ERROR_SUCCESS;
+    return Succeeded(::RegSetValueExA(CurrentKey(), name, 0, REG_SZ, (const BYTE *)text, lstrlenA(text) + 1));
 }
 
 BOOL TRegist::SetText(const char *name, const char *text)
@@ -113,8 +121,8 @@ BOOL TRegist::SetText(const char *name, const char *text)
     if (openCount == 0 || !WideTextCalls())
         return SetString(name, text);
     WCHAR *wideName = WideText(name, CP_ACP), *wideText = WideText(text, ProgramCodePage());
-    BOOL set = wideText && ::RegSetValueExW(CurrentKey(), wideName, 0, REG_SZ, (const BYTE *)wideText,
-                                            (lstrlenW(wideText) + 1) * sizeof(WCHAR)) == ERROR_SUCCESS;
+    BOOL set = wideText && Succeeded(::RegSetValueExW(CurrentKey(), wideName, 0, REG_SZ, (const BYTE *)wideText,
+                                                      (lstrlenW(wideText) + 1) * sizeof(WCHAR)));
     free(wideName);
     free(wideText);
     return set;
@@ -124,21 +132,21 @@ BOOL TRegist::SetDword(const char *name, DWORD value)
 {
     if (openCount == 0)
         return FALSE;
-    return ::RegSetValueExA(CurrentKey(), name, 0, REG_DWORD, (const BYTE *)&value, sizeof(value)) == ERROR_SUCCESS;
+    return Succeeded(::RegSetValueExA(CurrentKey(), name, 0, REG_DWORD, (const BYTE *)&value, sizeof(value)));
 }
 
 BOOL TRegist::DeleteKey(const char *name)
 {
     if (openCount == 0)
         return FALSE;
-    return ::RegDeleteKeyA(CurrentKey(), name) == ERROR_SUCCESS;
+    return Succeeded(::RegDeleteKeyA(CurrentKey(), name));
 }
 
 BOOL TRegist::DeleteValue(const char *name)
 {
     if (openCount == 0)
         return FALSE;
-    return ::RegDeleteValueA(CurrentKey(), name) == ERROR_SUCCESS;
+    return Succeeded(::RegDeleteValueA(CurrentKey(), name));
 }
 
 BOOL TRegist::EnumKey(int index, char *buf, int size)

@@ -11,6 +11,7 @@ const int REGIST_MAX_KEYS = 30;
 // deletes need; creating makes the key when it is missing, for writing.
 enum RegistAccess { REGIST_READ, REGIST_WRITE, REGIST_CREATE };
 
+// A failed operation leaves the registry's status as the thread's last error.
 class TRegist {
 public:
     explicit TRegist(HKEY topKey);

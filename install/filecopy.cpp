@@ -20,10 +20,13 @@ static BOOL SiblingPath(const char *path, char mark, char *out)
     return TRUE;
 }
 
+// Keeps the last error: it tells why the step that needs the clean-up failed.
 static void DeleteQuietly(const char *path)
 {
+    DWORD error = ::GetLastError();
     ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);  // a read-only file cannot be deleted
     ::DeleteFileA(path);
+    ::SetLastError(error);
 }
 
 BOOL ReplaceByRenaming(const char *temp, const char *target)
@@ -98,9 +101,11 @@ BOOL CopyReplacing(const char *source, const char *target)
         ::SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY);
     if (MoveReplacing(temp, target))
         return TRUE;
+    DWORD error = ::GetLastError();
     if (readOnly)
         ::SetFileAttributesA(target, attributes);
     DeleteQuietly(temp);
+    ::SetLastError(error);
     return FALSE;
 }
 

@@ -102,15 +102,15 @@ static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const ch
         LogStep(ctx, "copy %s -> %s: the same file, kept", source, target);
         return TRUE;
     }
-    BOOL copied;
-    if (holder) {
-        copied = CopyAtRestart(source, target);
+    BOOL copied = holder ? CopyAtRestart(source, target) : CopyReplacing(source, target);
+    char failure[FAILURE_TEXT_SIZE];
+    if (!copied)
+        FailureText(::GetLastError(), failure, sizeof(failure));
+    if (holder)
         LogStep(ctx, "copy %s -> %s: in use by process %lu, %s", source, target, holder->processId,
-                copied ? "replaced at restart" : "cannot be replaced at restart");
-    } else {
-        copied = CopyReplacing(source, target);
-        LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : "failed");
-    }
+                copied ? "replaced at restart" : failure);
+    else
+        LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : failure);
     if (!copied) {
         if (ctx)
             ctx->exitCode = holder ? EXIT_MESSENGER_RUNNING : EXIT_COPY_FAILED;
@@ -196,9 +196,11 @@ static BOOL WriteUninstallEntry(TRegist *reg, const InstallPaths *p, const char 
     return written;
 }
 
-static const char *Written(BOOL opened, BOOL written)
+// failure: FAILURE_TEXT_SIZE bytes for the text of a failed write
+static const char *Written(BOOL opened, BOOL written, char *failure)
 {
-    return !opened ? "skipped: key not opened" : written ? "written" : "failed";
+    DWORD error = ::GetLastError();
+    return !opened ? "skipped: key not opened" : written ? "written" : FailureText(error, failure, FAILURE_TEXT_SIZE);
 }
 
 // FALSE when the Uninstall entry could not be written: without it the program cannot be
@@ -207,6 +209,7 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
 {
     reg->SetTopKey(ScopeRoot(scope));
     BOOL opened = FALSE, written = FALSE;
+    char failure[FAILURE_TEXT_SIZE];
     // every Windows has the machine's parent keys; a user's may lack them
     RegistAccess parents = scope == SCOPE_USER ? REGIST_CREATE : REGIST_WRITE;
     if (reg->OpenKey(KEY_APP_PATHS, parents)) {
@@ -218,7 +221,7 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
         }
         reg->CloseKey();
     }
-    LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, Written(opened, written));
+    LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, Written(opened, written, failure));
 
     opened = written = FALSE;
     if (reg->OpenKey(KEY_UNINSTALL, parents)) {
@@ -229,7 +232,7 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
         }
         reg->CloseKey();
     }
-    LogStep(ctx, "registry Uninstall\\%s: %s, uninstaller %s", SUBKEY_UNINSTALL, Written(opened, written), p->uninstaller);
+    LogStep(ctx, "registry Uninstall\\%s: %s, uninstaller %s", SUBKEY_UNINSTALL, Written(opened, written, failure), p->uninstaller);
     return written;
 }
 

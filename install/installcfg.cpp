@@ -1,5 +1,6 @@
 // Install configuration defaults and command-line parsing.
 #include "installcfg.h"
+#include "paths.h"
 #include "scope.h"
 
 #include <windows.h>
@@ -36,6 +37,13 @@ static const char FOLDER_SWITCH[] = "/d=";
 static const char LOG_SWITCH[] = "/log=";
 static const int FOLDER_SWITCH_LEN = sizeof(FOLDER_SWITCH) - 1;
 
+// The program's own switches are matched in any letter case, as installers' switches are;
+// "/r" is not one of them.
+static BOOL IsSwitch(const char *token, const char *name)
+{
+    return StrNCaseCmp(token, name, (int)strlen(name) + 1) == 0;
+}
+
 static BOOL IsSeparator(char c)
 {
     return c && strchr(SEPARATORS, c);
@@ -45,7 +53,7 @@ static BOOL IsSeparator(char c)
 // unquoted "/d=" value takes the rest of the line, spaces and all.
 static char *TokenEnd(char *p)
 {
-    if (strncmp(p, FOLDER_SWITCH, FOLDER_SWITCH_LEN) == 0 && p[FOLDER_SWITCH_LEN] != '"')
+    if (StrNCaseCmp(p, FOLDER_SWITCH, FOLDER_SWITCH_LEN) == 0 && p[FOLDER_SWITCH_LEN] != '"')
         return p + strlen(p);
     BOOL quoted = FALSE;
     for (; *p; p++) {
@@ -80,7 +88,7 @@ static BOOL SwitchValue(const char *token, const char *name, char *out, int size
     BOOL quoted = token[0] == '"';
     const char *value = token + (quoted ? 1 : 0);
     size_t nameLen = strlen(name);
-    if (strncmp(value, name, nameLen) != 0)
+    if (StrNCaseCmp(value, name, (int)nameLen) != 0)
         return FALSE;
     value += nameLen;
     if (*value == '"') {
@@ -111,20 +119,21 @@ static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switch
         int port = LeadingNumber(token);
         if (port > 0)
             cfg->port = port;
-    } else if (strcmp(token, "/allusers") == 0) {
+    } else if (IsSwitch(token, "/allusers")) {
         cfg->scope = SCOPE_MACHINE;
-    } else if (strcmp(token, "/peruser") == 0) {
+    } else if (IsSwitch(token, "/peruser")) {
         cfg->scope = SCOPE_USER;
     } else if (!switches) {
         return;
-    } else if (strcmp(token, "/s") == 0) {
+    } else if (IsSwitch(token, "/s")) {
         switches->silent = 1;
-    } else if (strcmp(token, "/inplace") == 0) {
+    } else if (IsSwitch(token, "/inplace")) {
         switches->inPlace = 1;
     } else if (SwitchValue(token, FOLDER_SWITCH, switches->folder, sizeof(switches->folder))) {
         switches->folderGiven = 1;
-    } else {
-        SwitchValue(token, LOG_SWITCH, switches->logFile, sizeof(switches->logFile));
+    } else if (!SwitchValue(token, LOG_SWITCH, switches->logFile, sizeof(switches->logFile)) && token[0] == '/' &&
+               !switches->unknown[0]) {
+        lstrcpynA(switches->unknown, token, sizeof(switches->unknown));  // the first, for the log
     }
 }
 

@@ -29,6 +29,7 @@ struct SetupSwitches {
     int folderGiven;         // "/d=" was there (a folder too long for a path leaves folder "")
     char folder[260];        // "/d=FOLDER": the install folder of an unattended run
     char logFile[260];       // "/log=FILE": the step log, or ""
+    char unknown[64];        // the first word that starts with "/" and is no switch, or ""
 };
 
 // Reads the switches from a copy of the command line, and applies it to cfg as

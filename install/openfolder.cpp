@@ -26,5 +26,6 @@ void OpenFolderInShell(const char *folder, RunContext *ctx)
     open.lpClass = "Folder";
     open.lpFile = folder;
     open.nShow = SW_SHOW;
-    LogStep(ctx, "open folder %s%s", folder, ::ShellExecuteExA(&open) ? "" : ": failed");
+    char failure[FAILURE_TEXT_SIZE];
+    LogStep(ctx, "open folder %s: %s", folder, ::ShellExecuteExA(&open) ? "opened" : FailureText(::GetLastError(), failure, sizeof(failure)));
 }

@@ -11,7 +11,7 @@ class TSetupLog;  // setuplog.h
 
 const DWORD PLACEHOLDER_EXE_SIZE = 50000;  // a smaller qwill.exe is a placeholder
 
-// Exit codes of unattended runs.
+// Exit codes of unattended runs (and of runs with the dialog, where README says so).
 enum SetupExitCode {
     EXIT_SETUP_OK = 0,
     EXIT_MESSENGER_RUNNING = 2,
@@ -21,6 +21,8 @@ enum SetupExitCode {
     EXIT_ANOTHER_SETUP = 6,
     EXIT_INCOMPLETE = 7,          // an entry or the settings could not be written or removed
     EXIT_NEEDS_ADMINISTRATOR = 8,  // the machine's install, without administrator rights
+    EXIT_LOG_FAILED = 1622,        // the log asked for cannot be written (Windows Installer's code)
+    EXIT_UNKNOWN_SWITCH = 1639,    // an unattended run with a switch it does not know (the same)
     EXIT_RESTART_NEEDED = 3010     // Windows' own: a restart completes the install
 };
 

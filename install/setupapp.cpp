@@ -2,7 +2,9 @@
 #include "setupapp.h"
 #include "procedures.h"
 #include "setupdlg.h"
-#include "setuplog.h"
+#include "scope.h"
+#include "texts.h"
+#include "ttext.h"
 #include "unattended.h"
 
 // Two setups at once would write the same files and keys. The name is in the global
@@ -41,6 +43,35 @@ static BOOL CALLBACK BringSetupDialogToFront(HWND wnd, LPARAM)
     return FALSE;
 }
 
+// FALSE where Windows says that no person can see this process's window station: a service,
+// or session 0, where an engine running as SYSTEM starts its programs. Systems without window
+// stations (9x) say nothing.
+static BOOL SeenByAPerson()
+{
+    typedef HWINSTA(WINAPI * StationFunc)();
+    typedef BOOL(WINAPI * ObjectInfoFunc)(HANDLE, int, PVOID, DWORD, LPDWORD);
+    HMODULE user = ::GetModuleHandleA("user32.dll");
+    StationFunc station = (StationFunc)(void *)::GetProcAddress(user, "GetProcessWindowStation");
+    ObjectInfoFunc information = (ObjectInfoFunc)(void *)::GetProcAddress(user, "GetUserObjectInformationA");
+    USEROBJECTFLAGS flags;
+    DWORD size;
+    return !station || !information || !information(station(), UOI_FLAGS, &flags, sizeof(flags), &size) ||
+           (flags.dwFlags & WSF_VISIBLE);
+}
+
+BOOL TSetupApp::Quit(int exitCode)
+{
+    ::PostQuitMessage(exitCode);
+    return TRUE;
+}
+
+int TSetupApp::Run()
+{
+    int exitCode = TApp::Run();
+    log.Line("exit code %d", exitCode);
+    return exitCode;
+}
+
 BOOL TSetupApp::CreateMainWindow()
 {
     LoadCommonControls();
@@ -48,25 +79,41 @@ BOOL TSetupApp::CreateMainWindow()
     SetupSwitches switches;
     InitInstallCfg(&cfg);
     ParseSetupSwitches(cmdLine, &cfg, &switches);
+    // a run asked to keep a log keeps one, or changes nothing
+    if (!log.Open(switches.logFile)) {
+        char shown[MAX_PATH];
+        if (!switches.silent && SystemTextAsProgramText(switches.logFile, shown, sizeof(shown)))
+            ShowMessageBox(NULL, shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
+        return Quit(EXIT_LOG_FAILED);
+    }
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    ScopeChoice scope = ChooseScope((InstallScope)cfg.scope);
+    log.Line("==== %04u-%02u-%02u, Qwill setup %s, command line: %s, scope: %s, %s", now.wYear, now.wMonth, now.wDay,
+             TEXT_VERSION, ::GetCommandLineA(), ScopeName(scope.scope), ProcessIsElevated() ? "elevated" : "not elevated");
+    if (switches.silent && switches.unknown[0]) {
+        log.Line("unknown switch %s: nothing changed", switches.unknown);
+        return Quit(EXIT_UNKNOWN_SWITCH);
+    }
+    if (!switches.silent && !SeenByAPerson()) {
+        log.Line("no dialog: no one can see this window station (a service, or session 0); /s runs unattended");
+        return Quit(EXIT_NO_MAIN_WINDOW);
+    }
     if (!ClaimSetupMutex(&setupMutex)) {
-        TSetupLog log(switches.logFile);
         log.Line("another setup is running");
-        log.Line("exit code %d", EXIT_ANOTHER_SETUP);
         if (!switches.silent)
             ::EnumWindows(BringSetupDialogToFront, 0);
-        ::PostQuitMessage(EXIT_ANOTHER_SETUP);
-        return TRUE;
+        return Quit(EXIT_ANOTHER_SETUP);
     }
     if (switches.silent) {
-        int exitCode = RunUnattended(&cfg, &switches);
+        int exitCode = RunUnattended(&cfg, &switches, &log);
         // the procedure's own quit request gives way to the exit code
         MSG quit;
         ::PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
-        ::PostQuitMessage(exitCode);
-        return TRUE;
+        return Quit(exitCode);
     }
 
-    TSetupDlg *dlg = new TSetupDlg(cmdLine, switches.logFile);
+    TSetupDlg *dlg = new TSetupDlg(cmdLine, &log);
     if (!dlg)
         return FALSE;
     mainWnd = dlg;

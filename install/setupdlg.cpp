@@ -14,7 +14,7 @@
 
 static const int TITLE_SIZE = 100;
 
-TSetupDlg::TSetupDlg(char *cmdLine, const char *logFile) : TDlg(IDD_SETUP), host(this), sheet(NULL), log(logFile)
+TSetupDlg::TSetupDlg(char *cmdLine, TSetupLog *stepLog) : TDlg(IDD_SETUP), host(this), sheet(NULL), log(stepLog)
 {
     InitInstallCfg(&cfg);
     ParseCommandLine(cmdLine, &cfg);
@@ -100,7 +100,7 @@ void TSetupDlg::ApplyMode()
 
 void TSetupDlg::RunChosenProcedure()
 {
-    RunContext ctx = {FALSE, &log, EXIT_SETUP_OK};
+    RunContext ctx = {FALSE, log, EXIT_SETUP_OK};
     if (cfg.mode == SETUP_MODE_UNINSTALL)
         RunUninstall(this, &cfg, &ctx);
     else

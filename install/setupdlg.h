@@ -13,8 +13,8 @@ class TOptionSheet;
 
 class TSetupDlg : public TDlg {
 public:
-    // cmdLine is split in place; logFile: the step log, or "" for none.
-    TSetupDlg(char *cmdLine, const char *logFile = "");
+    // cmdLine is split in place; log: the step log (not owned).
+    TSetupDlg(char *cmdLine, TSetupLog *log);
     virtual ~TSetupDlg();
 
     virtual BOOL OnCommand(WORD notifyCode, WORD id, HWND control);
@@ -26,7 +26,7 @@ public:
     TControlWin host;      // takes over the option area; the sheet's parent
     TOptionSheet *sheet;   // not owned: lives until the process ends
     InstallCfg cfg;
-    TSetupLog log;
+    TSetupLog *log;  // not owned
 
 private:
     void RunChosenProcedure();

@@ -1,4 +1,5 @@
-// The step log: each line is appended and the file closed again, so a crash loses nothing.
+// The step log: the file stays open for the run and every line goes to it at once, so a crash
+// loses nothing.
 #include "setuplog.h"
 #include "procedures.h"
 #include "tstr.h"
@@ -8,13 +9,38 @@
 #include <stdio.h>
 
 static const int LINE_SIZE = 1024;
+static const int STAMP_SIZE = 16;  // "hh:mm:ss.mmm "
 
-TSetupLog::TSetupLog(const char *file)
+TSetupLog::TSetupLog() : file(INVALID_HANDLE_VALUE)
 {
+    path[0] = 0;
+}
+
+TSetupLog::~TSetupLog()
+{
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+}
+
+BOOL TSetupLog::Open(const char *name)
+{
+    if (!name[0])
+        return TRUE;
     // resolved once: starting the messenger changes the current folder
-    DWORD len = file[0] ? ::GetFullPathNameA(file, sizeof(path), path, NULL) : 0;
-    if (len == 0 || len >= sizeof(path))
+    DWORD len = ::GetFullPathNameA(name, sizeof(path), path, NULL);
+    if (len == 0 || len >= sizeof(path)) {
         path[0] = 0;
+        return FALSE;
+    }
+    file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    DWORD written;
+    const char *mark = TextFileMark();
+    if (::GetFileSize(file, NULL) == 0)
+        ::WriteFile(file, mark, lstrlenA(mark), &written, NULL);
+    return TRUE;
 }
 
 void TSetupLog::Line(const char *format, ...)
@@ -27,7 +53,7 @@ void TSetupLog::Line(const char *format, ...)
 
 void TSetupLog::LineV(const char *format, va_list args)
 {
-    if (!path[0])
+    if (file == INVALID_HANDLE_VALUE)
         return;
     char line[LINE_SIZE];
     int n = _vsnprintf(line, sizeof(line) - 2, format, args);
@@ -40,30 +66,37 @@ void TSetupLog::LineV(const char *format, va_list args)
 void TSetupLog::TextLine(const char *label, const char *text)
 {
     char line[LINE_SIZE];
-    if (path[0] && BoundedCopy(line, sizeof(line), label))
-        BoundedAppend(line, sizeof(line), text);
+    if (file == INVALID_HANDLE_VALUE || !BoundedCopy(line, sizeof(line), label))
+        return;
+    // a box's line breaks become one space each
+    int used = lstrlenA(line);
+    for (const char *p = text; *p && used < LINE_SIZE - 1; p++) {
+        if (*p != '\r' && *p != '\n')
+            line[used++] = *p;
+        else if (used > 0 && line[used - 1] != ' ')
+            line[used++] = ' ';
+    }
+    while (used > 0 && line[used - 1] == ' ')
+        used--;
+    line[used] = 0;
     Write(line, ProgramCodePage());
 }
 
 void TSetupLog::Write(const char *line, UINT codePage)
 {
-    if (!path[0])
-        return;
-    char bytes[3 * LINE_SIZE + 2];  // UTF-8 takes at most three bytes for each byte of a line
-    if (!TextFileBytes(line, codePage, bytes, sizeof(bytes) - 2))
-        BoundedCopy(bytes, sizeof(bytes) - 2, line);
-    BoundedAppend(bytes, sizeof(bytes), "\r\n");
-
-    HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char bytes[STAMP_SIZE + 3 * LINE_SIZE + 2];  // UTF-8 takes at most three bytes for each byte of a line
+    BoundedFormat(bytes, STAMP_SIZE, "%02u:%02u:%02u.%03u ", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    char *text = bytes + lstrlenA(bytes);
+    int room = (int)(sizeof(bytes) - (text - bytes)) - 2;
+    if (!TextFileBytes(line, codePage, text, room))
+        BoundedCopy(text, room, line);
+    BoundedAppend(bytes, sizeof(bytes), "\r\n");
     DWORD written;
-    const char *mark = TextFileMark();
-    if (::GetFileSize(file, NULL) == 0)
-        ::WriteFile(file, mark, lstrlenA(mark), &written, NULL);
     ::WriteFile(file, bytes, lstrlenA(bytes), &written, NULL);
-    ::CloseHandle(file);
 }
 
 void LogStep(RunContext *ctx, const char *format, ...)
@@ -74,4 +107,15 @@ void LogStep(RunContext *ctx, const char *format, ...)
     va_start(args, format);
     ctx->log->LineV(format, args);
     va_end(args);
+}
+
+const char *FailureText(DWORD error, char *buf, int size)
+{
+    char text[FAILURE_TEXT_SIZE] = "";
+    DWORD len = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0, text,
+                                 sizeof(text), NULL);
+    while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' ' || text[len - 1] == '.'))
+        text[--len] = 0;
+    BoundedFormat(buf, size, len ? "failed, %lu (%s)" : "failed, %lu", error, text);
+    return buf;
 }

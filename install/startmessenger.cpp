@@ -102,5 +102,7 @@ void StartMessenger(const char *program, const char *folder, const char *why, Ru
     BoundedFormat(command, sizeof(command), "\"%s\"", program);
     ::SetCurrentDirectoryA(folder);
     UINT started = ::WinExec(command, SW_SHOW);
-    LogStep(ctx, "start %s: %s, %s", program, started > 31 ? "started" : "failed", why);
+    char failure[FAILURE_TEXT_SIZE];
+    LogStep(ctx, "start %s: %s, %s", program, started > 31 ? "started" : FailureText(started, failure, sizeof(failure)),
+            why);
 }

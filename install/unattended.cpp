@@ -29,7 +29,8 @@ public:
 
     virtual int MessageBox(const char *text, const char *caption, UINT style)
     {
-        log->TextLine("box: ", text);
+        // the close question names the uninstaller: in the log it is what it asks
+        log->TextLine("box: ", strcmp(text, TEXT_CLOSE_MESSENGER) == 0 ? "close the messenger?" : text);
         if ((style & MB_TYPEMASK) == MB_RETRYCANCEL || strcmp(text, TEXT_INSTALL_DONE) == 0)
             return IDCANCEL;
         return IDOK;
@@ -41,7 +42,7 @@ private:
     TSetupLog *log;
 };
 
-int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches)
+int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches, TSetupLog *log)
 {
     char setupFolder[MAX_PATH], installFolder[MAX_PATH];
     FindDefaultFolders(setupFolder, installFolder, ChooseScope((InstallScope)cfg->scope).scope);
@@ -50,13 +51,11 @@ int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches)
     if (cfg->mode != SETUP_MODE_UNINSTALL)
         cfg->mode = switches->inPlace ? SETUP_MODE_INPLACE : SETUP_MODE_INSTALL;
 
-    TSetupLog log(switches->logFile);
-    TSilentHost host(installFolder, setupFolder, &log);
-    RunContext ctx = {TRUE, &log, EXIT_SETUP_OK};
+    TSilentHost host(installFolder, setupFolder, log);
+    RunContext ctx = {TRUE, log, EXIT_SETUP_OK};
     BOOL done = cfg->mode == SETUP_MODE_UNINSTALL ? RunUninstall(&host, cfg, &ctx) : RunInstall(&host, cfg, &ctx);
     // every stop names its reason; one that did not must still not look like success
     if (!done && ctx.exitCode == EXIT_SETUP_OK)
         ctx.exitCode = EXIT_NO_INSTALL_FOLDER;
-    log.Line("exit code %d", ctx.exitCode);
     return ctx.exitCode;
 }

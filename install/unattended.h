@@ -4,9 +4,12 @@
 
 #include "installcfg.h"
 
+class TSetupLog;
+
 // Runs install (mode 0, or 1 with "/inplace") or uninstall ("/r") as a user pressing start
 // and answering OK would, but without starting the messenger or opening a folder.
 // Returns the exit code (SetupExitCode).
-int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches);
+// log: the step log (not owned).
+int RunUnattended(InstallCfg *cfg, const SetupSwitches *switches, TSetupLog *log);
 
 #endif

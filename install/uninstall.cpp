@@ -47,8 +47,9 @@ static void RemoveShortcuts(BOOL machine, const char *keep, RunContext *ctx)
     }
 }
 
-// Deletes the subkey name of the open key: "deleted", "none", or "failed" (and *failed set).
-static const char *DeleteEntry(TRegist *reg, const char *name, BOOL *failed)
+// Deletes the subkey name of the open key: "deleted", "none", or why it failed (into failure,
+// FAILURE_TEXT_SIZE bytes, and *failed set).
+static const char *DeleteEntry(TRegist *reg, const char *name, BOOL *failed, char *failure)
 {
     if (!reg->OpenKey(name))
         return "none";
@@ -56,7 +57,7 @@ static const char *DeleteEntry(TRegist *reg, const char *name, BOOL *failed)
     if (reg->DeleteKey(name))
         return "deleted";
     *failed = TRUE;
-    return "failed";
+    return FailureText(::GetLastError(), failure, FAILURE_TEXT_SIZE);
 }
 
 // Removes the scope's App Paths and Uninstall entries; folder becomes the registered install
@@ -72,9 +73,10 @@ static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, BOOL *fai
         BoundedCopy(folder, MAX_PATH, registered);
     reg->SetTopKey(ScopeRoot(scope));
     for (const auto &entry : ENTRIES) {
+        char failure[FAILURE_TEXT_SIZE];
         if (!reg->OpenKey(entry[0]))
             continue;
-        const char *result = DeleteEntry(reg, entry[2], failed);
+        const char *result = DeleteEntry(reg, entry[2], failed, failure);
         LogStep(ctx, "registry %s\\%s: %s", entry[1], entry[2], result);
         found = found || strcmp(result, "none") != 0;
         reg->CloseKey();
@@ -82,13 +84,15 @@ static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, BOOL *fai
     return found;
 }
 
+// failure: FAILURE_TEXT_SIZE bytes for the text of a failed delete
 static const char *DeleteContainer(AcquireContextFunc acquire, const char *container, const char *provider,
-                                   DWORD keySet)
+                                   DWORD keySet, char *failure)
 {
     HCRYPTPROV prov;
     if (acquire(&prov, container, provider, PROV_RSA_FULL, CRYPT_DELETEKEYSET | keySet))
         return "deleted";
-    return ::GetLastError() == (DWORD)NTE_BAD_KEYSET ? "none" : "failed";
+    DWORD error = ::GetLastError();
+    return error == (DWORD)NTE_BAD_KEYSET ? "none" : FailureText(error, failure, FAILURE_TEXT_SIZE);
 }
 
 // The messenger's two containers of this user, each in the user key set (unless kept says why
@@ -116,11 +120,12 @@ static void DeleteKeyContainers(BOOL machineKeys, const char *kept, RunContext *
         if (!BoundedFormat(container, sizeof(container), entry.format, user))
             continue;
         static const DWORD KEY_SETS[] = {CRYPT_MACHINE_KEYSET, 0};
+        char failure[FAILURE_TEXT_SIZE];
         for (DWORD keySet : KEY_SETS)
             LogStep(ctx, "key container %s, %s key set: %s", container, keySet ? "machine" : "user",
                     keySet && !machineKeys ? "skipped, user scope"
                     : !keySet && kept      ? kept
-                                           : DeleteContainer(acquire, container, entry.provider, keySet));
+                                           : DeleteContainer(acquire, container, entry.provider, keySet, failure));
     }
 }
 
@@ -129,13 +134,17 @@ static void DeleteKeyContainers(BOOL machineKeys, const char *kept, RunContext *
 static BOOL DeleteSettings(const char *kept, RunContext *ctx)
 {
     TRegist reg(HKEY_CURRENT_USER);
-    const char *result = kept ? kept : "failed";
-    if (!kept && reg.OpenAppKey(MESSENGER_MAKER, NULL)) {
-        BOOL there = reg.OpenKey(MESSENGER_SETTINGS) && reg.CloseKey();
-        result = !there ? "none" : reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted" : "failed";
+    char failure[FAILURE_TEXT_SIZE];
+    const char *result = kept;
+    if (!kept) {
+        BOOL opened = reg.OpenAppKey(MESSENGER_MAKER, NULL);
+        BOOL there = opened && reg.OpenKey(MESSENGER_SETTINGS) && reg.CloseKey();
+        result = opened && !there                               ? "none"
+                 : opened && reg.DeleteTree(MESSENGER_SETTINGS) ? "deleted"
+                                                                : FailureText(::GetLastError(), failure, sizeof(failure));
     }
     LogStep(ctx, "settings software\\%s\\%s: %s", MESSENGER_MAKER, MESSENGER_SETTINGS, result);
-    return strcmp(result, "failed") != 0;
+    return result != failure;
 }
 
 // Chooses what the uninstall removes, from the registered installs and this program's place.

@@ -21,6 +21,10 @@ dist="$work/dist"
 osslsigncode verify -CAfile "$SIGN_CERT" -in "$dist/setup.exe" >/dev/null 2>&1 ||
   fail "the signature of setup.exe does not verify"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+# the archive carries the released (signed) program, byte for byte
+version=$(sed -n 's/^#define VERSION_TEXT "\(.*\)"/\1/p' res/version.h)
+unzip -p "$dist/qwill-setup-$version.zip" setup.exe | cmp -s - "$dist/setup.exe" ||
+  fail "the archive's setup.exe is not the released dist/setup.exe"
 cp "$dist/setup.exe" "$work/changed.exe"
 printf '\xFF' | dd of="$work/changed.exe" bs=1 seek=2000 conv=notrunc status=none
 osslsigncode verify -CAfile "$SIGN_CERT" -in "$work/changed.exe" >/dev/null 2>&1 &&

@@ -53,6 +53,9 @@ if [ -z "${QWILL_EXE:-}" ]; then
 fi
 
 manifests=$(scripts/winget-manifests.sh "$dist" "$dist/$archive") || exit 1
+if [ -z "${QWILL_RELEASE_URL:-}" ]; then
+  echo "release: the winget manifests carry a PLACEHOLDER download address: not for submitting (set QWILL_RELEASE_URL)"
+fi
 (cd "$dist" && sha256sum setup.exe readme.txt "$archive" qwill-startup.cmd >SHA256SUMS) || exit 1
 echo "release: $dist/ holds setup.exe, readme.txt, $archive, qwill-startup.cmd (Group Policy), SHA256SUMS" \
   "and the manifests in ${manifests#$dist/}"

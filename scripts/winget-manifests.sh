@@ -68,6 +68,10 @@ ExpectedReturnCodes:
     ReturnResponse: contactSupport
   - InstallerReturnCode: 8
     ReturnResponse: blockedByPolicy
+  - InstallerReturnCode: 1622
+    ReturnResponse: invalidParameter
+  - InstallerReturnCode: 1639
+    ReturnResponse: invalidParameter
   - InstallerReturnCode: 3010
     ReturnResponse: rebootRequiredToFinish
 ProductCode: $product_code

@@ -29,10 +29,10 @@ protected:
         world.reset(new SetupWorld("setup"));
         log = world->root + "\\setup.log";
     }
-    SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true, bool standardUser = false)
+    SetupRun &Run(const std::string &exe, const std::string &args = "", bool waitForDialog = true, RunBy by = ADMINISTRATOR)
     {
         run.reset(new SetupRun);
-        EXPECT_TRUE(run->Start("\"" + exe + "\" " + args, waitForDialog, standardUser)) << exe;
+        EXPECT_TRUE(run->Start("\"" + exe + "\" " + args, waitForDialog, by)) << exe;
         return *run;
     }
     DWORD Silent(const std::string &args, bool *shown = nullptr)
@@ -164,7 +164,7 @@ TEST_F(Setup, InstallWithTheDialog)
         EXPECT_EQ(world->installDir, workDir) << folder;
     }
     EXPECT_TRUE(FileNames(world->linkDirs[0]).empty());
-    EXPECT_TRUE(Logged("My messenger.lnk: deleted") && Logged("install: done"));
+    EXPECT_TRUE(Logged("My messenger.lnk: deleted") && Logged("install: done") && Logged("exit code 0"));
     EXPECT_FALSE(FileExists(world->Installed("qwill-relative.log")));
     DeleteFileA(log.c_str());
     EXPECT_EQ(world->Installed("qwill.exe"), RegString(HKEY_LOCAL_MACHINE, APP_PATHS, NULL));
@@ -261,6 +261,14 @@ TEST_F(Setup, LeavingChangesNothing)
     Run(world->InSetup("setup.exe"));
     run->Key(IDC_INSTALL_DIR, VK_ESCAPE);
     EXPECT_EQ(0u, run->Finish());
+    // a log that cannot be written: the box names it, and the run ends; a dialog that no one
+    // can see (a service, session 0) ends at once
+    const std::string missing = world->root + "\\missing\\q.log";
+    Run(world->InSetup("setup.exe"), "/log=" + missing, false);
+    ExpectBox(IDOK, missing.c_str(), TEXT_CANNOT_CREATE_FILE, MB_OK);
+    EXPECT_EQ(1622u, run->Finish());
+    EXPECT_EQ(1u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /log=" + log, nullptr, NO_ONE_SEES));
+    EXPECT_TRUE(Logged("no dialog: no one can see this window station") && Logged("exit code 1"));
     // a messenger that stays (and one that would close): the user is told, and Cancel there
     // copies nothing
     PROCESS_INFORMATION messenger, closing;
@@ -308,7 +316,7 @@ TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
 {
     ASSERT_EQ(0u, Silent("/s"));
     PROCESS_INFORMATION held;
-    ASSERT_TRUE(StartElsewhere("\"" + world->Installed("qwill.exe") + "\"", &held));
+    ASSERT_TRUE(StartProcess("\"" + world->Installed("qwill.exe") + "\"", &held, OTHER_SESSION));
     ASSERT_TRUE(PumpUntil([&] { return world->Starts(world->installDir).size() == 3; }));
     const std::string newer = ReadBytes(world->InSetup("qwill.exe")) + "NEW";
     WriteBytes(world->InSetup("qwill.exe"), newer);
@@ -334,7 +342,7 @@ TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
     // for one user, nothing may be scheduled: nothing changes, the engine retries
     const std::string folder = UserInstallFolder();
     ASSERT_EQ(0u, Silent("/s /peruser"));
-    ASSERT_TRUE(StartElsewhere("\"" + folder + "\\qwill.exe\"", &held));
+    ASSERT_TRUE(StartProcess("\"" + folder + "\\qwill.exe\"", &held, OTHER_SESSION));
     ASSERT_TRUE(PumpUntil([&] { return world->Starts(folder).size() == 3; }));
     WriteBytes(world->InSetup("qwill.exe"), newer + "2");
     EXPECT_EQ(2u, Silent("/s /peruser"));
@@ -411,9 +419,14 @@ TEST_F(Setup, UnattendedRoundTrip)
 
     EXPECT_EQ("\"" + world->Installed("setup.exe") + "\" /r /s", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString"));
     EXPECT_EQ(world->installDir, RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "InstallLocation"));
-    for (const char *step : {"\xEF\xBB\xBFinstall, mode 0\r\n", u8"box: 确定要开始吗?\r\n", "copy ", "shortcut ",
-                             "App Paths\\qwill.exe: written", "Uninstall\\Qwill: written", "exit code 0"})
-        EXPECT_TRUE(Logged(step)) << step;  // UTF-8 with its mark, for Notepad on any system
+    // UTF-8 with its mark, for Notepad on any system; a header, then each step with its time
+    const std::string text = ReadBytes(log);
+    EXPECT_EQ(0u, text.find("\xEF\xBB\xBF")) << text;
+    EXPECT_EQ(" ==== ", text.substr(3 + 12, 6)) << text;
+    EXPECT_TRUE(text[3 + 2] == ':' && text[3 + 8] == '.' && Logged(", Qwill setup 2.06, command line: \"")) << text;
+    for (const char *step : {" install, mode 0\r\n", u8" box: 确定要开始吗?\r\n", u8" box: 安装完成! 是否立即启动Qwill?\r\n",
+                             " copy ", " shortcut ", "App Paths\\qwill.exe: written", "Uninstall\\Qwill: written", " exit code 0\r\n"})
+        EXPECT_TRUE(Logged(step)) << step;
 
     // the quiet uninstall command, run as Windows runs it
     EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "QuietUninstallString") + " /log=" + log, &shown));
@@ -471,7 +484,7 @@ TEST_F(Setup, ASharedMachine)
 {
     const std::string folder = UserInstallFolder(), programs = folder.substr(0, folder.rfind('\\'));
     const std::string userMessenger = folder + "\\qwill.exe", machineMessenger = world->Installed("qwill.exe");
-    const bool standard = true;
+    const RunBy standard = STANDARD_USER;
     auto starts = [&](const std::string &link, const std::string &messenger) {
         return ShortcutStarts(link.c_str(), messenger.c_str());
     };
@@ -575,12 +588,18 @@ TEST_F(Setup, UnattendedOutcomes)
         std::string exe;  // the setup program run; "": the one in the setup folder
     } rows[] = {
         {"a folder in quotes ends at its quote; the switches after it count", [&] { MakeFolders(root + "\\My Folder"); },
-         "\"/d=" + spaced + "\" /s 999", 0, registered(spaced)},
+         "\"/D=" + spaced + "\" /S 999", 0, registered(spaced)},
         {"register in place: the size is of the files where they lie", none, "/inplace /s", 0, [&] {
              registered(world->setupDir)();
              EXPECT_EQ(KiB(world->setupDir), RegDword(HKEY_LOCAL_MACHINE, UNINSTALL, "EstimatedSize"));
              EXPECT_FALSE(FileExists(world->installDir));
          }},
+        {"an unknown switch stops an unattended run", none, "/s /x /log=" + log, 1639, [&] {
+             EXPECT_TRUE(Logged("unknown switch /x: nothing changed") && Logged("exit code 1639"));
+             EXPECT_FALSE(FileExists(world->installDir));
+         }},
+        {"a log that cannot be written (a name nobody expanded) stops it", none, "/s \"/log=%SystemRoot%\\q.log\"", 1622,
+         [&] { EXPECT_FALSE(FileExists(world->installDir)); }},
         {"a relative folder is refused", none, "/s /d=Qwill", 3,
          [] { EXPECT_FALSE(FileExists(std::string(ProgramFolder()) + "Qwill")); }},
         {"a missing parent folder", none, "/s /d=" + root + "\\missing\\Qwill", 3,
@@ -588,7 +607,8 @@ TEST_F(Setup, UnattendedOutcomes)
         {"a folder where qwill.exe fits a path but readme.txt does not", none, "/s /d=" + deep, 3,
          [&] { EXPECT_FALSE(FileExists(deep)); }},
         {"a file to copy is missing: what was copied before stays", [&] { DeleteFileA(world->InSetup("readme.txt").c_str()); },
-         "/s", 4, [&] {
+         "/s /log=" + log, 4, [&] {
+             EXPECT_TRUE(Logged("readme.txt: failed, 2 (") && !Logged("readme.txt: failed, 2 ()")) << ReadBytes(log);
              EXPECT_EQ(std::vector<std::string>({"qwill.exe", "setup.exe"}), FileNames(world->installDir));
              EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
          }},
@@ -601,7 +621,8 @@ TEST_F(Setup, UnattendedOutcomes)
              EXPECT_EQ(ReadBytes(world->InSetup("readme.txt")), ReadBytes(world->Installed("readme.txt")));
          }},
         {"a messenger that does not close, of a class that starts with the prefix",
-         messengerWith("/class QWILL_CLASS_MAIN /ignoreclose"), "/s", 2, [&] {
+         messengerWith("/class QWILL_CLASS_MAIN /ignoreclose"), "/s /log=" + log, 2, [&] {
+             EXPECT_TRUE(Logged("box: close the messenger?"));  // not the uninstaller's question
              EXPECT_FALSE(FileExists(world->installDir));
              endMessenger();
          }},
@@ -752,25 +773,35 @@ TEST_F(Setup, DeployedAsEnginesDo)
     EXPECT_NE(std::string::npos, m.find("InstallerReturnCode: 6\n    ReturnResponse: installInProgress"));
     Cancel();
 
-    // removed as the engine removes it; the detection rule then finds nothing
+    // removed as DEPLOYMENT.md says; the detection rule then finds nothing
     // (the 32-bit view, where a 32-bit setup.exe writes on 64-bit Windows)
     const std::string detect = "reg query \"HKLM\\" + entry + "\" /v DisplayVersion /reg:" + (sizeof(void *) == 4 ? "32" : "64");
     EXPECT_EQ(0u, RunToEnd(detect));
-    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_LOCAL_MACHINE, entry, "QuietUninstallString")));
+    EXPECT_EQ(0u, RunToEnd("\"" + unpacked + "\\setup.exe\" /r /s /allusers"));  // from the package
     EXPECT_NE(0u, RunToEnd(detect));
 
     // the start-up script installs where the messenger is missing or older, and only there
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string script = "cmd /c \"" + unpacked + "\\qwill-startup.cmd\"", scriptLog = std::string(windows) + "\\Temp\\qwill-setup.log";
-    for (const char *before : {"", VERSION_TEXT, "2.05"}) {
+    // (versions compared part by part as numbers), and passes setup.exe's exit code on
+    const struct {
+        const char *before;
+        bool installs;
+    } versions[] = {{"", true}, {"2.05", true}, {VERSION_TEXT, false}, {"2.10", false}, {"10.0", false}};
+    for (const auto &version : versions) {
         DeleteFileA(scriptLog.c_str());
-        if (before[0])
-            RegPutString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", before);
-        EXPECT_EQ(0u, RunToEnd(script)) << before;
-        EXPECT_EQ(strcmp(before, VERSION_TEXT) != 0, FileExists(scriptLog)) << before;
-        EXPECT_EQ(VERSION_TEXT, RegString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion")) << before;
+        if (version.before[0])
+            RegPutString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", version.before);
+        EXPECT_EQ(0u, RunToEnd(script)) << version.before;
+        EXPECT_EQ(version.installs, FileExists(scriptLog)) << version.before;
+        EXPECT_EQ(version.installs ? VERSION_TEXT : version.before, RegString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"));
     }
+    RegPutString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", "2.05");
+    ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" /ignoreclose", &messenger));
+    PumpUntil([&] { return WindowOf(messenger.dwProcessId, [](HWND) { return true; }) != NULL; });
+    EXPECT_EQ(2u, RunToEnd(script));
+    EndProcess(&messenger, 0);
     DeleteFileA(scriptLog.c_str());
 }
 

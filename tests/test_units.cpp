@@ -36,10 +36,14 @@ TEST(CommandLine, Table)
         const char *folder;  // NULL: no "/d="
         std::string log;
         int scope = SCOPE_ANY;  // the last one given counts, for the dialog too
+        std::string unknown = "";  // the first word with "/" that is no switch
     } rows[] = {
         {"", 0, 2425, false, false, NULL, ""},
         {"/r", 2, 2425, false, false, NULL, ""},
-        {"/R -r /rr x/r \"/r\" /S /ss /D=C:\\x", 0, 2425, false, false, NULL, ""},
+        // the program's own switches in any letter case; "/r" exactly
+        {"/R -r /rr x/r \"/r\" /S /ss /D=C:\\x", 0, 2425, true, false, "C:\\x", "", SCOPE_ANY, "/R"},
+        {"/InPlace /LOG=\"C:\\q.log\" /PerUser /ALLUSERS \"/D=C:\\A B\"", 0, 2425, false, true, "C:\\A B", "C:\\q.log",
+         SCOPE_MACHINE},
         {"999x", 0, 999, false, false, NULL, ""},
         {"999\r", 0, 999, false, false, NULL, ""},  // a carriage return is no separator
         {"5\t7\n/r", 2, 7, false, false, NULL, ""},
@@ -70,6 +74,7 @@ TEST(CommandLine, Table)
         EXPECT_EQ(row.folder != NULL, sw.folderGiven != 0) << line;
         EXPECT_STREQ(row.folder ? row.folder : "", sw.folder) << line;
         EXPECT_EQ(row.log, sw.logFile) << line;
+        EXPECT_EQ(row.unknown, sw.unknown) << line;
         // the dialog reads the same line for "/r" and the port
         InstallCfg dialog;
         InitInstallCfg(&dialog);

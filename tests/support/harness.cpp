@@ -59,12 +59,28 @@ const char *ProgramFolder()
     return folder;
 }
 
-bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool standardUser)
+// The desktop of a window station that no person sees, made once.
+static const char *UnseenDesktop()
 {
+    static HWINSTA station = CreateWindowStationA("qwillunseen", 0, WINSTA_ALL_ACCESS, NULL);
+    static bool made = false;
+    if (station && !made) {
+        HWINSTA own = GetProcessWindowStation();
+        SetProcessWindowStation(station);
+        made = CreateDesktopA("Default", NULL, NULL, 0, GENERIC_ALL, NULL) != NULL;
+        SetProcessWindowStation(own);
+    }
+    return "qwillunseen\\Default";
+}
+
+bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, RunBy by)
+{
+    static HDESK other = CreateDesktopA("other", NULL, NULL, 0, GENERIC_ALL, NULL);
     STARTUPINFOA si = {sizeof(si)};
+    si.lpDesktop = (char *)(by == OTHER_SESSION ? "WinSta0\\other" : by == NO_ONE_SEES ? UnseenDesktop() : NULL);
     std::string copy = cmdLine;
-    if (!standardUser)
-        return CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
+    if (by != STANDARD_USER)
+        return (by != OTHER_SESSION || other) && CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(administrators);
     HANDLE token = NULL, restricted = NULL;
@@ -76,15 +92,6 @@ bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool stan
     CloseHandle(restricted);
     CloseHandle(token);
     return started;
-}
-
-bool StartElsewhere(const std::string &cmdLine, PROCESS_INFORMATION *pi)
-{
-    static HDESK other = CreateDesktopA("other", NULL, NULL, 0, GENERIC_ALL, NULL);
-    STARTUPINFOA si = {sizeof(si)};
-    si.lpDesktop = (char *)"WinSta0\\other";
-    std::string copy = cmdLine;
-    return other && CreateProcessA(NULL, &copy[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, pi);
 }
 
 DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs)

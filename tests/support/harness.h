@@ -25,12 +25,12 @@ const char *ProgramFolder();  // this test program's folder, ending in '\'
 // A program the build made beside the tests.
 inline std::string BuiltFile(const char *relative) { return std::string(ProgramFolder()) + "..\\" + relative; }
 
-// standardUser: in a token whose Administrators group only denies, as a standard user's (Wine
-// gives every other process an administrator's).
-bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, bool standardUser = false);
-// On another desktop of the window station, whose windows no FindWindow here sees: a program
-// in another session.
-bool StartElsewhere(const std::string &cmdLine, PROCESS_INFORMATION *pi);
+// Who runs a program, and where: an administrator (as Wine runs every process); a standard
+// user (a token whose Administrators group only denies); in another session (on another
+// desktop, whose windows no FindWindow here sees); where no person sees it (a window station
+// that is not visible, as a service's or session 0's).
+enum RunBy { ADMINISTRATOR, STANDARD_USER, OTHER_SESSION, NO_ONE_SEES };
+bool StartProcess(const std::string &cmdLine, PROCESS_INFORMATION *pi, RunBy by = ADMINISTRATOR);
 // Waits for the process to end, kills it after timeoutMs, and returns its exit code.
 DWORD EndProcess(PROCESS_INFORMATION *pi, int timeoutMs = 10000);
 // Dispatches this thread's messages until done() holds or timeoutMs have passed.

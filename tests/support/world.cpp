@@ -55,9 +55,9 @@ std::vector<std::string> SetupWorld::Starts(const std::string &folder) const
     return LinesOf(folder + "\\qwill.started");
 }
 
-bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog, bool standardUser)
+bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog, RunBy by)
 {
-    if (!StartProcess(cmdLine, &pi, standardUser) || !waitForDialog)
+    if (!StartProcess(cmdLine, &pi, by) || !waitForDialog)
         return pi.hProcess != NULL;
     // the dialog shows itself before its start-up work ends: it is there once its sheet is
     bool shown = PumpUntil([&] {
@@ -84,11 +84,11 @@ bool SetupRun::NextBox(BoxSeen *seen, int answer)
     return PumpUntil([&] { return !IsWindow(box); }, 5000);
 }
 
-DWORD RunToEnd(const std::string &cmdLine, bool *shown, bool standardUser)
+DWORD RunToEnd(const std::string &cmdLine, bool *shown, RunBy by)
 {
     PROCESS_INFORMATION pi;
     bool seen = false;
-    if (!StartProcess(cmdLine, &pi, standardUser))
+    if (!StartProcess(cmdLine, &pi, by))
         return 0xFFFFFFFF;
     for (DWORD start = GetTickCount(); WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT && GetTickCount() - start < 30000;)
         seen = seen || WindowOf(pi.dwProcessId, [](HWND wnd) { return IsWindowVisible(wnd) && ClassOf(wnd) != "IME"; });

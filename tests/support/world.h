@@ -31,8 +31,7 @@ struct BoxSeen {
 // A setup.exe process and its dialog, driven as a person would, every wait bounded.
 struct SetupRun {
     ~SetupRun() { Finish(0); }
-    // Until the dialog waits for input; standardUser: as StartProcess.
-    bool Start(const std::string &cmdLine, bool waitForDialog = true, bool standardUser = false);
+    bool Start(const std::string &cmdLine, bool waitForDialog = true, RunBy by = ADMINISTRATOR);  // until the dialog waits for input
     std::string Text(int id) { return TextOf(GetDlgItem(dialog, id)); }
     bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
     bool Checked(int id, HWND parent = NULL) { return SendDlgItemMessageA(parent ? parent : dialog, id, BM_GETCHECK, 0, 0); }
@@ -49,6 +48,6 @@ struct SetupRun {
 };
 
 // Runs a command line to its end (30 s at most); shown tells whether a window appeared.
-DWORD RunToEnd(const std::string &cmdLine, bool *shown = nullptr, bool standardUser = false);
+DWORD RunToEnd(const std::string &cmdLine, bool *shown = nullptr, RunBy by = ADMINISTRATOR);
 
 #endif
