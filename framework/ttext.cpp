@@ -229,3 +229,15 @@ LPITEMIDLIST BrowseForFolderT(HWND owner, const char *title, UINT flags, BFFCALL
     free(wideTitle);
     return item;
 }
+
+BOOL PathOfItem(LPCITEMIDLIST item, char *path)
+{
+    typedef BOOL(WINAPI * PathWFunc)(LPCITEMIDLIST, LPWSTR);
+    PathWFunc pathW = wideCalls ? (PathWFunc)(void *)::GetProcAddress(::GetModuleHandleA("shell32.dll"),
+                                                                      "SHGetPathFromIDListW")
+                                : NULL;
+    if (!pathW)
+        return ::SHGetPathFromIDListA(item, path);
+    WCHAR wide[MAX_PATH];
+    return pathW(item, wide) && NarrowExactly(wide, CP_ACP, path, MAX_PATH);
+}

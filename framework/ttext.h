@@ -51,5 +51,9 @@ WNDPROC SubclassWindowT(HWND wnd, WNDPROC proc);
 
 // The shell's folder browser with a program-text title; the path is read from the result.
 LPITEMIDLIST BrowseForFolderT(HWND owner, const char *title, UINT flags, BFFCALLBACK callback, LPARAM data);
+// The file-system path of a shell item (MAX_PATH bytes), in the system's code page. FALSE when
+// it has none, or, with the wide calls, when the code page cannot hold it exactly: the ANSI
+// call would hand back look-alike letters, the name of another folder.
+BOOL PathOfItem(LPCITEMIDLIST item, char *path);
 
 #endif

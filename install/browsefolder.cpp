@@ -22,7 +22,7 @@ void BrowseFolder(TWin *owner, int editId, const char *title)
     for (;;) {
         LPITEMIDLIST item = BrowseForFolderT(owner->hWnd, title, BIF_RETURNONLYFSDIRS, BrowseCallback, (LPARAM)&hook);
         if (item) {
-            if (::SHGetPathFromIDListA(item, path))
+            if (PathOfItem(item, path))
                 owner->SetDlgItemText(editId, path);
             shellMalloc->Free(item);
             break;
@@ -102,10 +102,10 @@ void TBrowseHook::EnableButtons()
 
 BOOL TBrowseHook::StoreSelection(LPCITEMIDLIST item)
 {
-    // an item without a file-system path (this computer, the network) leaves the last good
-    // one, which is then no longer highlighted
+    // an item without a file-system path (this computer, the network), or with one the system's
+    // code page cannot hold, leaves the last good one, which is then no longer highlighted
     char path[MAX_PATH];
-    hasPath = ::SHGetPathFromIDListA(item, path);
+    hasPath = PathOfItem(item, path);
     EnableButtons();
     if (!hasPath)
         return FALSE;

@@ -32,10 +32,27 @@ BOOL TSetupLog::Open(const char *name)
         path[0] = 0;
         return FALSE;
     }
-    file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, NULL);
+    // a link is opened as itself (Windows 2000 on), never followed into the file it names
+    DWORD flags = FILE_ATTRIBUTE_NORMAL | ((::GetVersion() & 0x80000000) ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    file = ::CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                         OPEN_ALWAYS, flags, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return FALSE;
+    // A log that is a link (another name of a file, or a reparse point) may have been laid for
+    // an elevated run by someone who may not write that file: the run logs to a new file beside it.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(file, &info) &&
+        (info.nNumberOfLinks > 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+        ::CloseHandle(file);
+        char fresh[MAX_PATH];
+        BOOL named = BoundedFormat(fresh, sizeof(fresh), "%s.%lu", path, ::GetCurrentProcessId());
+        file = named ? ::CreateFileA(fresh, FILE_APPEND_DATA, FILE_SHARE_READ, NULL, CREATE_NEW, flags, NULL)
+                     : INVALID_HANDLE_VALUE;
+        // where none can be made, the run goes on without a log
+        if (file == INVALID_HANDLE_VALUE)
+            return TRUE;
+        BoundedCopy(path, sizeof(path), fresh);
+    }
     DWORD written;
     const char *mark = TextFileMark();
     if (::GetFileSize(file, NULL) == 0)

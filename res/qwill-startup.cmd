@@ -11,7 +11,9 @@ rem query serves 32-bit Windows XP, whose reg.exe knows no /reg: switch
 for %%v in (/reg:32 /reg:64 "") do for /f "tokens=1,3" %%a in ('reg query "%KEY%" /v DisplayVersion %%~v 2^>nul') do if "%%a"=="DisplayVersion" set HAVE=%%b
 if defined HAVE call :atleast %HAVE% %WANT%
 if defined HAVE if not errorlevel 1 exit /b 0
-"%~dp0setup.exe" /s "/log=%SystemRoot%\Temp\qwill-setup.log"
+rem The log is in %SystemRoot%\Logs, which standard users cannot write: in %SystemRoot%\Temp
+rem anyone may lay a file first, and read or redirect what this run writes.
+"%~dp0setup.exe" /s "/log=%SystemRoot%\Logs\qwill-setup.log"
 exit /b %errorlevel%
 
 rem Exit code 0 when version %1 is at least version %2. They are compared part by part, each

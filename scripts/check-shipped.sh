@@ -11,7 +11,8 @@ max_size=57344
 failures=0
 fail() { echo "check-shipped: $*"; failures=$((failures + 1)); }
 
-headers=$(i686-w64-mingw32-objdump -p "$exe") || { echo "check-shipped: cannot read $exe"; exit 1; }
+# in the C locale: its words are matched below, and the test session runs under a Chinese one
+headers=$(LC_ALL=C i686-w64-mingw32-objdump -p "$exe") || { echo "check-shipped: cannot read $exe"; exit 1; }
 grep -q 'file format pei-i386' <<<"$headers" || fail "not a 32-bit (PE32) program"
 grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers" || fail "not a GUI program"
 size=$(stat -c %s "$exe")

@@ -87,13 +87,23 @@ protected:
         Sleep(500);
         return !IsWindow(*browser) && (*browser = WaitWindow(TEXT_PRODUCT_NAME, *browser)) != NULL;
     }
-    bool NewFolder(HWND *browser, const std::string &name)
+    bool NewFolder(HWND *browser, const std::wstring &name)
     {
         Press(*browser, IDC_BROWSE_NEW_FOLDER);
         HWND ask = WaitWindow("新建目录名称");
-        SetDlgItemTextA(ask, IDC_NEW_FOLDER_NAME, name.c_str());
+        SetDlgItemTextW(ask, IDC_NEW_FOLDER_NAME, name.c_str());
         Press(ask, IDOK);
         return Reopened(browser);
+    }
+    // Selects the first folder below the browser's selection (by item handles: the tree is
+    // another process's).
+    static void SelectFirstChild(HWND browser)
+    {
+        HWND tree = FindWindowExA(browser, NULL, "SysTreeView32", NULL);
+        LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, item);
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, item));
+        Sleep(300);
     }
     HWND Browse(const std::string &start)
     {
@@ -369,8 +379,8 @@ TEST_F(Setup, TheFolderBrowser)
     HWND browser = Browse(root + "\\missing");  // opens at the nearest folder
     for (std::string name : {std::string(), std::string("full"), std::string(".."), std::string("..\\out"),
                              std::string("a/b"), std::string("x?y"), std::string(300, 'n')})
-        EXPECT_FALSE(NewFolder(&browser, name)) << name;  // nothing made outside, nothing at all
-    EXPECT_TRUE(NewFolder(&browser, "abc"));
+        EXPECT_FALSE(NewFolder(&browser, std::wstring(name.begin(), name.end()))) << name;  // nothing made outside, nothing at all
+    EXPECT_TRUE(NewFolder(&browser, L"abc"));
     Close(browser, IDOK);
     EXPECT_EQ(root + "\\abc", run->Text(IDC_INSTALL_DIR));
     for (const char *made : {"\\a", "\\..\\out", "\\x?y", "\\never"})
@@ -474,6 +484,42 @@ TEST_F(Setup, ReadableOnAnySystem)
     EXPECT_EQ("Qwill简体中文版", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayName"));
     EXPECT_EQ("Korvane", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "Publisher"));
     EXPECT_EQ("2.06", RegString(HKEY_LOCAL_MACHINE, UNINSTALL, "DisplayVersion"));
+
+    // A folder with a letter the system's code page lacks (Ł) is not taken from the browser as
+    // its look-alike (Lodz), and the buttons do nothing to it; one that the system's code page
+    // holds but GBK does not installs there, and the log shows it and the program's texts right.
+    const std::wstring names = std::wstring(world->root.begin(), world->root.end()) + L"\\names";
+    const std::wstring lacking = L"\x0141\x00F3d\x017A", held = GetACP() == 1252 ? L"Bj\x00F6rk" : L"\xFF71\xFF8C\xFF9F\xFF98";
+    for (const std::wstring &folder : {names, names + L"\\refused", names + L"\\refused\\" + lacking, names + L"\\held"})
+        CreateDirectoryW(folder.c_str(), NULL);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\refused\\" + lacking).c_str()));  // a real name on disk
+    Run(world->InSetup("setup.exe"));
+    browser = Browse(world->root + "\\names\\refused");
+    EXPECT_FALSE(NewFolder(&browser, lacking + L"2"));
+    SelectFirstChild(browser);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(browser, IDC_BROWSE_DELETE)));
+    Press(browser, IDC_BROWSE_DELETE);
+    Close(browser, IDOK);
+    EXPECT_EQ(world->root + "\\names\\refused", run->Text(IDC_INSTALL_DIR));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\refused\\" + lacking).c_str()));
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(world->root + "\\names\\refused"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\refused\\" + lacking + L"2").c_str()));
+    if (GetACP() == 936)
+        return Cancel();  // GBK holds every name of its own code page
+    CreateDirectoryW((names + L"\\held\\" + held).c_str(), NULL);
+    browser = Browse(world->root + "\\names\\held");
+    SelectFirstChild(browser);
+    Close(browser, IDOK);
+    wchar_t chosen[MAX_PATH] = L"";
+    SendMessageW(GetDlgItem(run->dialog, IDC_INSTALL_DIR), WM_GETTEXT, MAX_PATH, (LPARAM)chosen);
+    EXPECT_TRUE(names + L"\\held\\" + held == chosen);
+    InstallWithTheDialog(false);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\held\\" + held + L"\\qwill.exe").c_str()));
+    char ansi[MAX_PATH] = "", utf8[MAX_PATH] = "";  // the same folder name on the command line, and in the log
+    WideCharToMultiByte(CP_ACP, 0, (names + L"\\held\\" + held + L"2").c_str(), -1, ansi, MAX_PATH, NULL, NULL);
+    WideCharToMultiByte(CP_UTF8, 0, (held + L"2\\qwill.exe").c_str(), -1, utf8, MAX_PATH, NULL, NULL);
+    EXPECT_EQ(0u, Silent("/s \"/d=" + std::string(ansi) + "\" /log=" + log));
+    EXPECT_TRUE(Logged(utf8) && Logged(u8"box: 确定要开始吗?")) << ReadBytes(log);
 }
 
 // A PC that several people share: a machine install whose shortcuts are everyone's, and a
@@ -600,6 +646,17 @@ TEST_F(Setup, UnattendedOutcomes)
          }},
         {"a log that cannot be written (a name nobody expanded) stops it", none, "/s \"/log=%SystemRoot%\\q.log\"", 1622,
          [&] { EXPECT_FALSE(FileExists(world->installDir)); }},
+        {"a log that is another name of a file is not written through", [&] {
+             WriteBytes(root + "\\other.txt", "not yours");
+             ASSERT_TRUE(CreateHardLinkA(log.c_str(), (root + "\\other.txt").c_str(), NULL));
+         },
+         "/s /log=" + log, 0, [&] {
+             EXPECT_EQ("not yours", ReadBytes(root + "\\other.txt"));
+             std::vector<std::string> files = FileNames(root);  // the log beside it: setup.log.<process id>
+             ASSERT_EQ(3u, files.size());
+             EXPECT_EQ(0u, files[2].find("setup.log.")) << files[2];
+             EXPECT_NE(std::string::npos, ReadBytes(root + "\\" + files[2]).find("exit code 0"));
+         }},
         {"a relative folder is refused", none, "/s /d=Qwill", 3,
          [] { EXPECT_FALSE(FileExists(std::string(ProgramFolder()) + "Qwill")); }},
         {"a missing parent folder", none, "/s /d=" + root + "\\missing\\Qwill", 3,
@@ -783,7 +840,7 @@ TEST_F(Setup, DeployedAsEnginesDo)
     // the start-up script installs where the messenger is missing or older, and only there
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
-    const std::string script = "cmd /c \"" + unpacked + "\\qwill-startup.cmd\"", scriptLog = std::string(windows) + "\\Temp\\qwill-setup.log";
+    const std::string script = "cmd /c \"" + unpacked + "\\qwill-startup.cmd\"", scriptLog = std::string(windows) + "\\Logs\\qwill-setup.log";
     // (versions compared part by part as numbers), and passes setup.exe's exit code on
     const struct {
         const char *before;

@@ -10,20 +10,26 @@
 #include <algorithm>
 #include <fstream>
 
-void RemoveTree(const std::string &path)
+// By wide names: a test may have made names that the system's code page lacks.
+static void RemoveTreeW(const std::wstring &path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
-        std::string name = found.cFileName, full = path + "\\" + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // a test may have made it read-only
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+        std::wstring name = found.cFileName, full = path + L"\\" + name;
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // a test may have made it read-only
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(full.c_str());
-        else if (name != "." && name != "..")
-            RemoveTree(full);
+            DeleteFileW(full.c_str());
+        else if (name != L"." && name != L"..")
+            RemoveTreeW(full);
     }
     FindClose(find);
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+void RemoveTree(const std::string &path)
+{
+    RemoveTreeW(std::wstring(path.begin(), path.end()));  // the tests' own paths are ASCII
 }
 
 bool WriteBytes(const std::string &path, const std::string &bytes)
