@@ -448,7 +448,6 @@ TEST_F(Setup, UnattendedRoundTrip)
     EXPECT_TRUE(world->Opened(300).empty());
     EXPECT_TRUE(Logged("uninstall: done"));
     EXPECT_TRUE(Logged("machine key set: none"));  // there were none to delete
-    EXPECT_EQ(5u, Silent("/r /s"));                // nothing left to uninstall
 }
 
 // Every text shown or registered reads right whatever the system's code page: this test also
@@ -502,7 +501,6 @@ TEST_F(Setup, ReadableOnAnySystem)
     Close(browser, IDOK);
     EXPECT_EQ(world->root + "\\names\\refused", run->Text(IDC_INSTALL_DIR));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\refused\\" + lacking).c_str()));
-    EXPECT_EQ(std::vector<std::string>{}, FileNames(world->root + "\\names\\refused"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\refused\\" + lacking + L"2").c_str()));
     if (GetACP() == 936)
         return Cancel();  // GBK holds every name of its own code page
@@ -514,7 +512,11 @@ TEST_F(Setup, ReadableOnAnySystem)
     SendMessageW(GetDlgItem(run->dialog, IDC_INSTALL_DIR), WM_GETTEXT, MAX_PATH, (LPARAM)chosen);
     EXPECT_TRUE(names + L"\\held\\" + held == chosen);
     InstallWithTheDialog(false);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\held\\" + held + L"\\qwill.exe").c_str()));
+    Run(world->InSetup("setup.exe"));  // and typed in
+    SetWindowTextW(GetDlgItem(run->dialog, IDC_INSTALL_DIR), (names + L"\\held\\" + held + L"1").c_str());
+    InstallWithTheDialog(false);
+    for (const wchar_t *suffix : {L"", L"1"})
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((names + L"\\held\\" + held + suffix + L"\\qwill.exe").c_str()));
     char ansi[MAX_PATH] = "", utf8[MAX_PATH] = "";  // the same folder name on the command line, and in the log
     WideCharToMultiByte(CP_ACP, 0, (names + L"\\held\\" + held + L"2").c_str(), -1, ansi, MAX_PATH, NULL, NULL);
     WideCharToMultiByte(CP_UTF8, 0, (held + L"2\\qwill.exe").c_str(), -1, utf8, MAX_PATH, NULL, NULL);
