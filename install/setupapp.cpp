@@ -86,11 +86,15 @@ BOOL TSetupApp::CreateMainWindow()
             ShowMessageBox(NULL, shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
         return Quit(EXIT_LOG_FAILED);
     }
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    ScopeChoice scope = ChooseScope((InstallScope)cfg.scope);
-    log.Line("==== %04u-%02u-%02u, Qwill setup %s, command line: %s, scope: %s, %s", now.wYear, now.wMonth, now.wDay,
-             TEXT_VERSION, ::GetCommandLineA(), ScopeName(scope.scope), ProcessIsElevated() ? "elevated" : "not elevated");
+    // the header asks the token twice: only for a log
+    if (switches.logFile[0]) {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        ScopeChoice scope = ChooseScope((InstallScope)cfg.scope);
+        log.Line("==== %04u-%02u-%02u, Qwill setup %s, command line: %s, scope: %s, %s", now.wYear, now.wMonth,
+                 now.wDay, TEXT_VERSION, ::GetCommandLineA(), ScopeName(scope.scope),
+                 ProcessIsElevated() ? "elevated" : "not elevated");
+    }
     if (switches.silent && switches.unknown[0]) {
         log.Line("unknown switch %s: nothing changed", switches.unknown);
         return Quit(EXIT_UNKNOWN_SWITCH);
