@@ -103,10 +103,18 @@ BOOL TRegist::GetString(const char *name, char *buf, int size)
 
 DWORD TRegist::GetData(const char *name, void *buf, DWORD size)
 {
-    if (openCount == 0)
-        return 0;
-    LONG status = ::RegQueryValueExA(CurrentKey(), name, NULL, NULL, (BYTE *)buf, &size);
+    WCHAR *wideName = openCount ? WideText(name, CP_ACP) : NULL;
+    LONG status = wideName ? ::RegQueryValueExW(CurrentKey(), wideName, NULL, NULL, (BYTE *)buf, &size) : ERROR_INVALID_HANDLE;
+    free(wideName);
     return status == ERROR_SUCCESS || status == ERROR_MORE_DATA ? size : 0;
+}
+
+BOOL TRegist::SetData(const char *name, DWORD type, const void *data, DWORD size)
+{
+    WCHAR *wideName = openCount ? WideText(name, CP_ACP) : NULL;
+    BOOL set = wideName && Succeeded(::RegSetValueExW(CurrentKey(), wideName, 0, type, (const BYTE *)data, size));
+    free(wideName);
+    return set;
 }
 
 BOOL TRegist::SetString(const char *name, const char *text)

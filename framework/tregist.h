@@ -24,9 +24,11 @@ public:
 
     // Every value and enumeration operation acts on the most recently opened key.
     BOOL GetString(const char *name, char *buf, int size);
-    // The bytes of a value as they are: its size, and the bytes in buf when they fit (buf may
-    // be NULL, to ask for the size). 0 when there is no such value.
+    // The bytes of a value as they are (texts in UTF-16): its size, and the bytes in buf when
+    // they fit (buf may be NULL, to ask for the size). 0 when there is no such value.
     DWORD GetData(const char *name, void *buf, DWORD size);
+    // Stores size bytes of data as they are, as a value of that type (texts in UTF-16).
+    BOOL SetData(const char *name, DWORD type, const void *data, DWORD size);
     BOOL SetString(const char *name, const char *text);
     // A program text (ttext.h) that Windows shows to people, such as a display name.
     BOOL SetText(const char *name, const char *text);

@@ -1,7 +1,6 @@
 // Copying a program file over an installed one without losing the old one on failure.
 #include "filecopy.h"
-#include "regkeys.h"
-#include "tregist.h"
+#include "restartlist.h"
 #include "tstr.h"
 
 #include <stdlib.h>
@@ -84,11 +83,35 @@ static BOOL FlushToDisk(const char *path)
     return flushed;
 }
 
+// The names beside target that may stand for it in Windows' list of renames at restart: the
+// two of this program's runs ('1', '2') and the one of the release before ('~'). names:
+// STAGED_COUNT paths of MAX_PATH bytes. FALSE when target has no such names.
+static const char STAGED_MARKS[] = "12~";
+static const int STAGED_COUNT = 3;
+static const int LEGACY_STAGED = 1 << 2;
+
+static BOOL StagedNames(const char *target, char (*names)[MAX_PATH], const char **pointers)
+{
+    for (int i = 0; i < STAGED_COUNT; i++) {
+        pointers[i] = names[i];
+        if (!SiblingPath(target, STAGED_MARKS[i], names[i]))
+            return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CopyReplacing(const char *source, const char *target)
 {
-    char temp[MAX_PATH];
-    if (!SiblingPath(target, '~', temp))
+    char temp[MAX_PATH], names[STAGED_COUNT][MAX_PATH];
+    const char *staged[STAGED_COUNT];
+    if (!SiblingPath(target, '~', temp) || !StagedNames(target, names, staged))
         return FALSE;
+    // the release before listed its '~' copy for the restart: a copy written there now would
+    // take target's place at the restart however far it got; one of the others is free then
+    TRestartList list;
+    int listed = list.Listed(target, staged, STAGED_COUNT);
+    if (listed & LEGACY_STAGED)
+        BoundedCopy(temp, sizeof(temp), names[listed & 1 ? 1 : 0]);
     DeleteQuietly(temp);  // left by an install that was cut short
     if (!::CopyFileA(source, temp, FALSE) || !FlushToDisk(temp)) {
         DeleteQuietly(temp);
@@ -109,46 +132,60 @@ BOOL CopyReplacing(const char *source, const char *target)
     return FALSE;
 }
 
-// TRUE when nt (an entry of the list of renames at restart: "\\??\\" and the path, the target
-// of a replacing rename after a '!') names path.
-static BOOL NamesPath(const char *nt, const char *path)
+BOOL CopyAtRestart(const char *source, const char *target, char *stagedOut)
 {
-    if (*nt == '!')
-        nt++;
-    return strncmp(nt, "\\??\\", 4) == 0 && lstrcmpiA(nt + 4, path) == 0;
-}
-
-// TRUE when Windows already has the rename of temp to target on its list for the next start.
-static BOOL RenameAtRestartListed(const char *temp, const char *target)
-{
-    TRegist reg(HKEY_LOCAL_MACHINE);
-    DWORD size = reg.OpenKey(KEY_SESSION_MANAGER) ? reg.GetData(VALUE_PENDING_RENAMES, NULL, 0) : 0;
-    char *list = size ? (char *)malloc(size + 2) : NULL;
-    BOOL listed = FALSE;
-    if (list && reg.GetData(VALUE_PENDING_RENAMES, list, size) == size) {
-        list[size] = list[size + 1] = 0;
-        // pairs of strings, the second empty for a delete; bounded by the size, not by "\0\0"
-        for (char *from = list; from < list + size && !listed;) {
-            char *to = from + strlen(from) + 1;
-            listed = to < list + size && NamesPath(from, temp) && NamesPath(to, target);
-            from = to + strlen(to) + 1;
-        }
-    }
-    free(list);
-    return listed;
-}
-
-BOOL CopyAtRestart(const char *source, const char *target)
-{
-    char temp[MAX_PATH];
-    MoveFileExFunc moveEx = MoveFileExOrNone();
-    if (!moveEx || !SiblingPath(target, '~', temp))
+    char names[STAGED_COUNT][MAX_PATH];
+    const char *staged[STAGED_COUNT];
+    if (!StagedNames(target, names, staged))
         return FALSE;
-    BOOL listed = RenameAtRestartListed(temp, target);
-    DeleteQuietly(temp);
-    if (::CopyFileA(source, temp, FALSE) && FlushToDisk(temp) &&
-        (listed || moveEx(temp, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)))
-        return TRUE;
-    DeleteQuietly(temp);
+    TRestartList list;
+    int listed = list.Listed(target, staged, STAGED_COUNT);
+    // the copy goes where no listed rename points: a run cut short leaves a copy nobody lists
+    int slot = !(listed & 1) ? 0 : !(listed & 2) ? 1 : -1;
+    if (slot < 0) {
+        ::SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    BoundedCopy(stagedOut, MAX_PATH, names[slot]);
+    DeleteQuietly(stagedOut);
+    if (!::CopyFileA(source, stagedOut, FALSE) || !FlushToDisk(stagedOut) ||
+        !list.Replace(target, staged, STAGED_COUNT, stagedOut) || !list.Write()) {
+        DeleteQuietly(stagedOut);
+        return FALSE;
+    }
+    // what the earlier runs listed is no longer listed
+    for (int i = 0; i < STAGED_COUNT; i++)
+        if (listed & (1 << i))
+            DeleteQuietly(names[i]);
+    return TRUE;
+}
+
+BOOL ListedAtRestart(const char *target, char *stagedOut)
+{
+    char names[STAGED_COUNT][MAX_PATH];
+    const char *staged[STAGED_COUNT];
+    int listed = StagedNames(target, names, staged) ? TRestartList().Listed(target, staged, STAGED_COUNT) : 0;
+    for (int i = 0; i < STAGED_COUNT; i++)
+        if (listed & (1 << i))
+            return BoundedCopy(stagedOut, MAX_PATH, names[i]);
     return FALSE;
+}
+
+int DropReplacementAtRestart(const char *target, char *stagedOut)
+{
+    char names[STAGED_COUNT][MAX_PATH];
+    const char *staged[STAGED_COUNT];
+    if (!StagedNames(target, names, staged))
+        return 0;
+    TRestartList list;
+    int listed = list.Listed(target, staged, STAGED_COUNT);
+    if (!listed)
+        return 0;
+    BoundedCopy(stagedOut, MAX_PATH, names[listed & 1 ? 0 : listed & 2 ? 1 : 2]);
+    if (!list.Replace(target, staged, STAGED_COUNT, NULL) || !list.Write())
+        return -1;
+    for (int i = 0; i < STAGED_COUNT; i++)
+        if (listed & (1 << i))
+            DeleteQuietly(names[i]);
+    return 1;
 }

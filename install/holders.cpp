@@ -9,6 +9,7 @@
 typedef HANDLE(WINAPI *SnapshotFunc)(DWORD, DWORD);
 typedef BOOL(WINAPI *ProcessWalkFunc)(HANDLE, PROCESSENTRY32 *);
 typedef BOOL(WINAPI *QueryImageFunc)(HANDLE, DWORD, LPSTR, PDWORD);
+typedef BOOL(WINAPI *ModuleWalkFunc)(HANDLE, MODULEENTRY32 *);
 typedef BOOL(WINAPI *SessionOfFunc)(DWORD, DWORD *);
 
 static FARPROC KernelFunction(const char *name)
@@ -16,16 +17,29 @@ static FARPROC KernelFunction(const char *name)
     return ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name);
 }
 
-// The full path of a process's program (Vista on), or FALSE.
+// The full path of a process's program: Vista on as the process tells it, before that as the
+// first module of its module snapshot. FALSE where it cannot be told: a bare name would be
+// looked for in the current folder.
 static BOOL ImageOf(DWORD processId, char *path, DWORD size)
 {
+    BOOL known = FALSE;
     QueryImageFunc query = (QueryImageFunc)(void *)KernelFunction("QueryFullProcessImageNameA");
-    HANDLE process = query ? ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId) : NULL;
-    if (!process)
-        return FALSE;
-    BOOL known = query(process, 0, path, &size);
-    ::CloseHandle(process);
-    return known;
+    if (LOBYTE(LOWORD(::GetVersion())) >= 6 && query) {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        known = process && query(process, 0, path, &size);
+        if (process)
+            ::CloseHandle(process);
+    } else {
+        SnapshotFunc snapshot = (SnapshotFunc)(void *)KernelFunction("CreateToolhelp32Snapshot");
+        ModuleWalkFunc first = (ModuleWalkFunc)(void *)KernelFunction("Module32First");
+        HANDLE modules = snapshot && first ? snapshot(TH32CS_SNAPMODULE, processId) : INVALID_HANDLE_VALUE;
+        MODULEENTRY32 module;
+        module.dwSize = sizeof(module);
+        known = modules != INVALID_HANDLE_VALUE && first(modules, &module) && BoundedCopy(path, size, module.szExePath);
+        if (modules != INVALID_HANDLE_VALUE)
+            ::CloseHandle(modules);
+    }
+    return known && IsFullPath(path);
 }
 
 void ProgramOfProcess(DWORD processId, char *path, DWORD size)
@@ -47,7 +61,15 @@ static const char *NameOf(const char *path)
     return name;
 }
 
-BOOL FindProgramHolder(const char *path, ProgramHolder *holder)
+static BOOL Excepted(DWORD processId, const DWORD *except, int count)
+{
+    for (int i = 0; i < count; i++)
+        if (except[i] == processId)
+            return TRUE;
+    return FALSE;
+}
+
+BOOL FindProgramHolder(const char *path, ProgramHolder *holder, const DWORD *except, int exceptCount)
 {
     SnapshotFunc snapshot = (SnapshotFunc)(void *)KernelFunction("CreateToolhelp32Snapshot");
     ProcessWalkFunc first = (ProcessWalkFunc)(void *)KernelFunction("Process32First");
@@ -61,9 +83,8 @@ BOOL FindProgramHolder(const char *path, ProgramHolder *holder)
     for (BOOL more = first(processes, &entry); more && !found; more = next(processes, &entry)) {
         char image[MAX_PATH];
         // Windows NT names the program only, 9x gives its path: the name sorts out the others
-        if (entry.th32ProcessID == ::GetCurrentProcessId() || lstrcmpiA(NameOf(entry.szExeFile), NameOf(path)) != 0)
-            continue;
-        if (!ImageOf(entry.th32ProcessID, image, sizeof(image)) && !BoundedCopy(image, sizeof(image), entry.szExeFile))
+        if (entry.th32ProcessID == ::GetCurrentProcessId() || Excepted(entry.th32ProcessID, except, exceptCount) ||
+            lstrcmpiA(NameOf(entry.szExeFile), NameOf(path)) != 0 || !ImageOf(entry.th32ProcessID, image, sizeof(image)))
             continue;
         found = SameFile(image, path);
         holder->processId = entry.th32ProcessID;

@@ -35,20 +35,10 @@ struct InstallPaths {
     char uninstaller[MAX_PATH];  // the setup program that the Uninstall entry names
 };
 
-// A drive letter with its root, or a UNC path: a relative folder would be registered as one,
-// and be wrong from every other folder.
-static BOOL IsAbsoluteFolder(const char *folder)
-{
-    BOOL drive = ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z')) &&
-                 folder[1] == ':' && folder[2] == '\\';
-    BOOL unc = folder[0] == '\\' && folder[1] == '\\' && folder[2] && folder[2] != '\\';
-    return drive || unc;
-}
-
 static BOOL MakeInstallPaths(TWin *dlg, int mode, InstallPaths *p)
 {
     dlg->GetDlgItemText(mode == SETUP_MODE_INSTALL ? IDC_INSTALL_DIR : IDC_SETUP_DIR, p->installFolder, MAX_PATH);
-    BOOL fits = IsAbsoluteFolder(p->installFolder) && JoinPath(p->exePath, p->installFolder, MESSENGER_EXE);
+    BOOL fits = IsFullPath(p->installFolder) && JoinPath(p->exePath, p->installFolder, MESSENGER_EXE);
     for (int i = 0; i < EXTRA_COUNT; i++)
         fits = fits && JoinPath(p->extraTarget[i], p->installFolder, EXTRA_FILES[i]);
     // registered in place, this very file is the uninstaller, whatever its name
@@ -93,6 +83,22 @@ static BOOL IsPlaceholder(const char *path)
     return SizeOfFile(path, &size) && (DWORD)size < PLACEHOLDER_EXE_SIZE;  // its low 32 bits, as always
 }
 
+// After an ordinary copy: what an earlier run staged for the restart would put an older file
+// in place of target, and goes.
+static void DropEarlierReplacement(RunContext *ctx, const char *target)
+{
+    char staged[MAX_PATH], failure[FAILURE_TEXT_SIZE];
+    int dropped = DropReplacementAtRestart(target, staged);
+    if (dropped > 0)
+        LogStep(ctx, "replacement of %s at restart by %s: taken off, the file installed now is newer", target, staged);
+    if (dropped >= 0)
+        return;
+    LogStep(ctx, "replacement of %s at restart by %s: stays, %s", target, staged,
+            FailureText(::GetLastError(), failure, sizeof(failure)));
+    if (ctx && ctx->exitCode == EXIT_SETUP_OK)
+        ctx->exitCode = EXIT_INCOMPLETE;
+}
+
 // holder: the process that runs target, which is replaced when Windows restarts; may be none.
 static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const char *target,
                         const ProgramHolder *holder = NULL)
@@ -102,23 +108,29 @@ static BOOL CopyOneFile(TWin *dlg, RunContext *ctx, const char *source, const ch
         LogStep(ctx, "copy %s -> %s: the same file, kept", source, target);
         return TRUE;
     }
-    BOOL copied = holder ? CopyAtRestart(source, target) : CopyReplacing(source, target);
-    char failure[FAILURE_TEXT_SIZE];
+    char staged[MAX_PATH], failure[FAILURE_TEXT_SIZE];
+    BOOL copied = holder ? CopyAtRestart(source, target, staged) : CopyReplacing(source, target);
     if (!copied)
         FailureText(::GetLastError(), failure, sizeof(failure));
     if (holder)
-        LogStep(ctx, "copy %s -> %s: in use by process %lu, %s", source, target, holder->processId,
-                copied ? "replaced at restart" : failure);
+        LogStep(ctx, "copy %s -> %s: in use by process %lu, %s%s", source, target, holder->processId,
+                copied ? "replaced at restart by " : failure, copied ? staged : "");
     else
         LogStep(ctx, "copy %s -> %s: %s", source, target, copied ? "ok" : failure);
-    if (!copied) {
-        if (ctx)
-            ctx->exitCode = holder ? EXIT_MESSENGER_RUNNING : EXIT_COPY_FAILED;
-        char shown[MAX_PATH];
-        SystemTextAsProgramText(target, shown, sizeof(shown));
-        dlg->MessageBox(shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
+    if (copied) {
+        if (!holder)
+            DropEarlierReplacement(ctx, target);
+        return TRUE;
     }
-    return copied;
+    // what an earlier run staged still comes with the restart
+    if (ListedAtRestart(target, staged))
+        LogStep(ctx, "replacement of %s at restart by %s: kept", target, staged);
+    if (ctx)
+        ctx->exitCode = EXIT_COPY_FAILED;
+    char shown[MAX_PATH];
+    SystemTextAsProgramText(target, shown, sizeof(shown));
+    dlg->MessageBox(shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
+    return FALSE;
 }
 
 static const char *MessengerSource(const InstallPaths *p)
@@ -259,14 +271,22 @@ static BOOL MayScheduleAtRestart(const ScopeChoice &scope)
     return scope.scope == SCOPE_MACHINE && scope.mayChangeMachine && (::GetVersion() & 0x80000000) == 0;
 }
 
-// A messenger the close step could not reach (another session, another desktop) that runs the
-// installed qwill.exe: *holder names it. FALSE when the install stops: where the file cannot be
-// replaced at restart, it stays as it is (the user may retry with the dialog).
-static BOOL CheckForHolder(TWin *dlg, const InstallPaths *p, const ScopeChoice &scope, ProgramHolder *holder,
-                           BOOL *held, RunContext *ctx)
+// TRUE when a messenger may hold the installed qwill.exe: it is there, a real messenger, and
+// not the very file that is to be installed. Else no process is worth looking through.
+static BOOL MayBeHeld(const InstallPaths *p)
 {
-    while ((*held = !IsPlaceholder(p->exePath) && !SameFile(MessengerSource(p), p->exePath) &&
-                    FindProgramHolder(p->exePath, holder))) {
+    ULONGLONG size;
+    return SizeOfFile(p->exePath, &size) && (DWORD)size >= PLACEHOLDER_EXE_SIZE && !SameFile(MessengerSource(p), p->exePath);
+}
+
+// A messenger the close step cannot reach (another session, another desktop) that runs the
+// installed qwill.exe: *holder names it. except: processes that do not count (the close step's,
+// count of them). FALSE when the install stops: where the file cannot be replaced at restart,
+// it stays as it is (the user may retry with the dialog).
+static BOOL CheckForHolder(TWin *dlg, const InstallPaths *p, const ScopeChoice &scope, ProgramHolder *holder,
+                           BOOL *held, const DWORD *except, int count, RunContext *ctx)
+{
+    while ((*held = MayBeHeld(p) && FindProgramHolder(p->exePath, holder, except, count))) {
         char program[MAX_PATH], shown[MAX_PATH], text[MAX_PATH + 64];
         ProgramOfProcess(holder->processId, program, sizeof(program));
         LogStep(ctx, "messenger in another session: %s, process %lu, session %ld", program, holder->processId,
@@ -285,6 +305,8 @@ static BOOL CheckForHolder(TWin *dlg, const InstallPaths *p, const ScopeChoice &
     return TRUE;
 }
 
+static const int MAX_MESSENGERS_HERE = 16;
+
 BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "install, mode %d", cfg->mode);
@@ -292,6 +314,17 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     LogStep(ctx, "scope: %s, %s", ScopeName(scope.scope), scope.reason);
     if (!scope.permitted)
         return RefuseWithoutRights(dlg, ctx);
+    InstallPaths paths;
+    paths.installFolder[0] = 0;
+    BOOL made = MakeInstallPaths(dlg, cfg->mode, &paths), copies = made && cfg->mode == SETUP_MODE_INSTALL;
+    ProgramHolder holder;
+    BOOL held = FALSE;
+    // where a messenger elsewhere stops the install, it is looked for before this session's is closed
+    if (copies && !MayScheduleAtRestart(scope)) {
+        DWORD here[MAX_MESSENGERS_HERE];
+        if (!CheckForHolder(dlg, &paths, scope, &holder, &held, here, MessengersHere(here, MAX_MESSENGERS_HERE), ctx))
+            return FALSE;
+    }
     if (!CloseRunningInstances(dlg)) {
         LogStep(ctx, "close messenger: declined");
         return FALSE;
@@ -299,11 +332,8 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     if (!EnsureMessengerGone(dlg, ctx, TRUE))
         return FALSE;
 
-    InstallPaths paths;
-    paths.installFolder[0] = 0;
-    BOOL made = MakeInstallPaths(dlg, cfg->mode, &paths);
     // the user's own program folder is made only for an install into it
-    if (made && scope.scope == SCOPE_USER && cfg->mode == SETUP_MODE_INSTALL)
+    if (copies && scope.scope == SCOPE_USER)
         MakeUserProgramFolderFor(paths.installFolder);
     if (!made || !EnsureFolder(paths.installFolder)) {
         LogStep(ctx, "install folder %s: cannot be created", paths.installFolder);
@@ -313,15 +343,17 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         return FALSE;
     }
     LogStep(ctx, "install folder %s: ok", paths.installFolder);
-    ProgramHolder holder;
-    BOOL held = FALSE;
-    if (cfg->mode == SETUP_MODE_INSTALL && !CheckForHolder(dlg, &paths, scope, &holder, &held, ctx))
+    if (copies && !CheckForHolder(dlg, &paths, scope, &holder, &held, NULL, 0, ctx)) {
+        // one that came up since the first look: what this run closed comes back
+        if (ctx && ctx->unattended && ClosedMessengers())
+            StartMessenger(paths.exePath, paths.installFolder, "closed for the upgrade", ctx);
         return FALSE;
+    }
     if (dlg->MessageBox(TEXT_START_NOW, TEXT_INSTALL, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
         LogStep(ctx, "start: declined");
         return FALSE;
     }
-    if (cfg->mode == SETUP_MODE_INSTALL && !CopyProgramFiles(dlg, ctx, &paths, held ? &holder : NULL))
+    if (copies && !CopyProgramFiles(dlg, ctx, &paths, held ? &holder : NULL))
         return FALSE;
 
     TRegist reg(HKEY_CURRENT_USER);

@@ -131,8 +131,9 @@ static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switch
         switches->inPlace = 1;
     } else if (SwitchValue(token, FOLDER_SWITCH, switches->folder, sizeof(switches->folder))) {
         switches->folderGiven = 1;
-    } else if (!SwitchValue(token, LOG_SWITCH, switches->logFile, sizeof(switches->logFile)) && token[0] == '/' &&
-               !switches->unknown[0]) {
+    } else if (SwitchValue(token, LOG_SWITCH, switches->logFile, sizeof(switches->logFile))) {
+        switches->logGiven = 1;
+    } else if (token[0] == '/' && !switches->unknown[0]) {
         lstrcpynA(switches->unknown, token, sizeof(switches->unknown));  // the first, for the log
     }
 }

@@ -28,6 +28,7 @@ struct SetupSwitches {
     int inPlace;             // "/inplace": mode 1 in an unattended run
     int folderGiven;         // "/d=" was there (a folder too long for a path leaves folder "")
     char folder[260];        // "/d=FOLDER": the install folder of an unattended run
+    int logGiven;            // "/log=" was there (an empty value, or one too long for a path, leaves logFile "")
     char logFile[260];       // "/log=FILE": the step log, or ""
     char unknown[64];        // the first word that starts with "/" and is no switch, or ""
 };

@@ -58,6 +58,8 @@ static BOOL askedToClose;  // some messenger window was asked to close
 struct MessengerVisit {
     BOOL close;  // send each one WM_CLOSE
     HWND found;  // the first one seen
+    DWORD *ids;  // their processes, when asked for: up to maxIds
+    int idCount, maxIds;
 };
 
 static BOOL CALLBACK VisitMessengerWindow(HWND wnd, LPARAM param)
@@ -70,6 +72,9 @@ static BOOL CALLBACK VisitMessengerWindow(HWND wnd, LPARAM param)
         return TRUE;
     if (!visit->found)
         visit->found = wnd;
+    DWORD pid = 0;
+    if (visit->idCount < visit->maxIds && ::GetWindowThreadProcessId(wnd, &pid))
+        visit->ids[visit->idCount++] = pid;
     if (visit->close) {
         askedToClose = TRUE;
         RememberProcessOf(wnd);
@@ -83,9 +88,16 @@ static BOOL CALLBACK VisitMessengerWindow(HWND wnd, LPARAM param)
 // The first messenger window on the desktop, or none; with close, every one is asked to close.
 static HWND VisitMessengers(BOOL close)
 {
-    MessengerVisit visit = {close, NULL};
+    MessengerVisit visit = {close, NULL, NULL, 0, 0};
     ::EnumWindows(VisitMessengerWindow, (LPARAM)&visit);
     return visit.found;
+}
+
+int MessengersHere(DWORD *ids, int max)
+{
+    MessengerVisit visit = {FALSE, NULL, ids, 0, max};
+    ::EnumWindows(VisitMessengerWindow, (LPARAM)&visit);
+    return visit.idCount;
 }
 
 BOOL CloseRunningInstances(TWin *owner)

@@ -20,6 +20,10 @@ BOOL CloseRunningInstances(TWin *owner);
 // TRUE when the close step asked a messenger window of this session to close.
 BOOL ClosedMessengers();
 
+// The processes of the messenger windows that the close step reaches (this desktop's), at most
+// max of them, into ids; returns how many.
+int MessengersHere(DWORD *ids, int max);
+
 // After the close request, waits a short while for the messenger's windows, and then their
 // processes, to go. When one stays: an unattended run fails (exit code "messenger running"); otherwise, with offerRetry,
 // the user is told which program runs and may retry (closing it again) or cancel (FALSE);

@@ -51,6 +51,14 @@ BOOL ParentDirOf(const char *path, char *out)
     return TRUE;
 }
 
+BOOL IsFullPath(const char *path)
+{
+    BOOL drive = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':' &&
+                 path[2] == '\\';
+    BOOL unc = path[0] == '\\' && path[1] == '\\' && path[2] && path[2] != '\\';
+    return drive || unc;
+}
+
 UINT DriveTypeOfPath(const char *path)
 {
     if (!path)

@@ -12,6 +12,10 @@ BOOL JoinPath(char *out, const char *dir, const char *name);
 // got path unchanged (unresolvable, no file part), or "" when even that does not fit.
 BOOL ParentDirOf(const char *path, char *out);
 
+// A drive letter with its root (C:\...) or a UNC path (\\server\...): a relative path would
+// be taken from the current folder, and mean another place from every other folder.
+BOOL IsFullPath(const char *path);
+
 // GetDriveTypeA of the root of path; UNC paths are remote without asking the system.
 UINT DriveTypeOfPath(const char *path);
 

@@ -42,6 +42,9 @@ UninstallChoice ChooseUninstallFrom(InstallScope requested, const ScopeChoice &c
 // lack the call, and the program runs as it always has there: for the machine.
 static BOOL IsAdministrator()
 {
+    static int known = -1;  // the token's rights do not change during a run: read once
+    if (known >= 0)
+        return known;
     typedef BOOL(WINAPI * CheckMembershipFunc)(HANDLE, PSID, PBOOL);
     static BYTE administrators[] = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 0x02, 0, 0};  // S-1-5-32-544
     CheckMembershipFunc check = (CheckMembershipFunc)(void *)::GetProcAddress(::GetModuleHandleA("advapi32.dll"),
@@ -49,7 +52,7 @@ static BOOL IsAdministrator()
     BOOL member = TRUE;
     if (check && !check(NULL, administrators, &member))
         member = FALSE;
-    return member;
+    return known = member != FALSE;
 }
 
 ScopeChoice ChooseScope(InstallScope requested)
@@ -60,11 +63,14 @@ ScopeChoice ChooseScope(InstallScope requested)
 
 BOOL ProcessIsElevated()
 {
+    static int known = -1;
+    if (known >= 0)
+        return known;
     typedef BOOL(WINAPI * OpenTokenFunc)(HANDLE, DWORD, PHANDLE);
     typedef BOOL(WINAPI * TokenInformationFunc)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
     DWORD version = ::GetVersion();
     if ((version & 0x80000000) || LOBYTE(LOWORD(version)) < 6)
-        return FALSE;
+        return known = FALSE;
     HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
     OpenTokenFunc openToken = (OpenTokenFunc)(void *)::GetProcAddress(advapi, "OpenProcessToken");
     TokenInformationFunc information = (TokenInformationFunc)(void *)::GetProcAddress(advapi, "GetTokenInformation");
@@ -76,5 +82,5 @@ BOOL ProcessIsElevated()
         ::CloseHandle(token);
     }
     // a full administrator's token where the user account control is off says "not elevated"
-    return elevation.TokenIsElevated || IsAdministrator();
+    return known = elevation.TokenIsElevated || IsAdministrator();
 }

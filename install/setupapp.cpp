@@ -4,6 +4,7 @@
 #include "setupdlg.h"
 #include "scope.h"
 #include "texts.h"
+#include "tstr.h"
 #include "ttext.h"
 #include "unattended.h"
 
@@ -43,18 +44,23 @@ static BOOL CALLBACK BringSetupDialogToFront(HWND wnd, LPARAM)
     return FALSE;
 }
 
-// FALSE where Windows says that no person can see this process's window station: a service,
-// or session 0, where an engine running as SYSTEM starts its programs. Systems without window
+// FALSE where no person can see this process's windows: a window station that Windows says is
+// not visible (a service's), or, Vista on, session 0, which holds the services alone whatever its
+// station says (an engine running as SYSTEM starts its programs there). Systems without window
 // stations (9x) say nothing.
 static BOOL SeenByAPerson()
 {
     typedef HWINSTA(WINAPI * StationFunc)();
     typedef BOOL(WINAPI * ObjectInfoFunc)(HANDLE, int, PVOID, DWORD, LPDWORD);
+    typedef BOOL(WINAPI * SessionOfFunc)(DWORD, DWORD *);
     HMODULE user = ::GetModuleHandleA("user32.dll");
     StationFunc station = (StationFunc)(void *)::GetProcAddress(user, "GetProcessWindowStation");
     ObjectInfoFunc information = (ObjectInfoFunc)(void *)::GetProcAddress(user, "GetUserObjectInformationA");
+    SessionOfFunc sessionOf = (SessionOfFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "ProcessIdToSessionId");
     USEROBJECTFLAGS flags;
-    DWORD size;
+    DWORD size, session;
+    if (LOBYTE(LOWORD(::GetVersion())) >= 6 && sessionOf && sessionOf(::GetCurrentProcessId(), &session) && session == 0)
+        return FALSE;
     return !station || !information || !information(station(), UOI_FLAGS, &flags, sizeof(flags), &size) ||
            (flags.dwFlags & WSF_VISIBLE);
 }
@@ -79,27 +85,31 @@ BOOL TSetupApp::CreateMainWindow()
     SetupSwitches switches;
     InitInstallCfg(&cfg);
     ParseSetupSwitches(cmdLine, &cfg, &switches);
-    // a run asked to keep a log keeps one, or changes nothing
-    if (!log.Open(switches.logFile)) {
+    // a run asked to keep a log keeps one, or changes nothing; a box only where a person sees it
+    BOOL seen = !switches.silent && SeenByAPerson();
+    if (!log.Open(switches.logFile, switches.logGiven, switches.logGiven && ProcessIsElevated())) {
         char shown[MAX_PATH];
-        if (!switches.silent && SystemTextAsProgramText(switches.logFile, shown, sizeof(shown)))
+        if (seen && SystemTextAsProgramText(switches.logFile, shown, sizeof(shown)))
             ShowMessageBox(NULL, shown, TEXT_CANNOT_CREATE_FILE, MB_OK);
         return Quit(EXIT_LOG_FAILED);
     }
     // the header asks the token twice: only for a log
-    if (switches.logFile[0]) {
+    if (switches.logGiven) {
         SYSTEMTIME now;
+        char before[64], after[64];
         ::GetLocalTime(&now);
         ScopeChoice scope = ChooseScope((InstallScope)cfg.scope);
-        log.Line("==== %04u-%02u-%02u, Qwill setup %s, command line: %s, scope: %s, %s", now.wYear, now.wMonth,
-                 now.wDay, TEXT_VERSION, ::GetCommandLineA(), ScopeName(scope.scope),
-                 ProcessIsElevated() ? "elevated" : "not elevated");
+        BoundedFormat(before, sizeof(before), "==== %04u-%02u-%02u, Qwill setup %s, command line: ", now.wYear,
+                      now.wMonth, now.wDay, TEXT_VERSION);
+        BoundedFormat(after, sizeof(after), ", scope: %s, %s", ScopeName(scope.scope),
+                      ProcessIsElevated() ? "elevated" : "not elevated");
+        log.CommandLine(before, after);
     }
     if (switches.silent && switches.unknown[0]) {
         log.Line("unknown switch %s: nothing changed", switches.unknown);
         return Quit(EXIT_UNKNOWN_SWITCH);
     }
-    if (!switches.silent && !SeenByAPerson()) {
+    if (!switches.silent && !seen) {
         log.Line("no dialog: no one can see this window station (a service, or session 0); /s runs unattended");
         return Quit(EXIT_NO_MAIN_WINDOW);
     }

@@ -11,17 +11,22 @@ class TSetupLog {
 public:
     TSetupLog();
     ~TSetupLog();
-    // Opens file (made when missing) to append to for the whole run; "" asks for no log.
-    // FALSE when the file cannot be opened: no folder, no rights, a name nobody expanded.
-    BOOL Open(const char *file);
+    // Opens file (made when missing) to append to for the whole run; not given: no log. FALSE
+    // when a log was asked for and cannot be kept: no name, no full path, no folder, no rights,
+    // a name nobody expanded, or a folder on the way that leads elsewhere (a junction or link).
+    // elevated: a new log is made for administrators and SYSTEM only.
+    BOOL Open(const char *file, BOOL given, BOOL elevated);
     const char *Path() const { return path; }
     void Line(const char *format, ...);
     void LineV(const char *format, va_list args);
     // label and a program text (texts.h), such as a message box's, on one line
     void TextLine(const char *label, const char *text);
+    // before, the command line as Windows holds it, and after, on one line
+    void CommandLine(const char *before, const char *after);
 
 private:
-    void Write(const char *line, UINT codePage);
+    void Write(const char *text, UINT codePage);
+    void WriteBytes(const char *bytes);
     HANDLE file;
     char path[MAX_PATH];
 };
@@ -34,5 +39,11 @@ void LogStep(RunContext *ctx, const char *format, ...);
 // A failed step as the log tells it, into buf (size bytes): "failed, N (the system's text)".
 const int FAILURE_TEXT_SIZE = 256;
 const char *FailureText(DWORD error, char *buf, int size);
+
+// TRUE when final, the path Windows gives for an opened file (as GetFinalPathNameByHandle
+// does: "\\?\C:\..." or "\\?\UNC\server\share\..."), is asked, the full path it was opened by,
+// in its long form: no folder on the way led elsewhere. remote: asked is on a mapped network
+// drive, which Windows names by its share.
+BOOL FinalPathIsAsked(const char *asked, const char *final, BOOL remote);
 
 #endif

@@ -13,6 +13,9 @@ if defined HAVE call :atleast %HAVE% %WANT%
 if defined HAVE if not errorlevel 1 exit /b 0
 rem The log is in %SystemRoot%\Logs, which standard users cannot write: in %SystemRoot%\Temp
 rem anyone may lay a file first, and read or redirect what this run writes.
+rem Windows XP has no such folder: made here by the computer's account, it takes the rights of
+rem %SystemRoot% (administrators and SYSTEM may write, users only read)
+if not exist "%SystemRoot%\Logs\" mkdir "%SystemRoot%\Logs"
 "%~dp0setup.exe" /s "/log=%SystemRoot%\Logs\qwill-setup.log"
 exit /b %errorlevel%
 

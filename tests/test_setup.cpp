@@ -5,8 +5,10 @@
 #include "texts.h"
 #include "world.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <commctrl.h>
 #include <wincrypt.h>
 
@@ -17,6 +19,11 @@ const char UNINSTALL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstal
 const std::string EXPLORER = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 const std::string TITLE = "Qwill装载程序 ver2.06";
 const UINT ASK = MB_OKCANCEL;
+
+bool HasWindow(const PROCESS_INFORMATION &pi)
+{
+    return WindowOf(pi.dwProcessId, [](HWND) { return true; }) != NULL;
+}
 
 class Setup : public ::testing::Test {
 protected:
@@ -274,23 +281,25 @@ TEST_F(Setup, LeavingChangesNothing)
     // a log that cannot be written: the box names it, and the run ends; a dialog that no one
     // can see (a service, session 0) ends at once
     const std::string missing = world->root + "\\missing\\q.log";
-    Run(world->InSetup("setup.exe"), "/log=" + missing, false);
-    ExpectBox(IDOK, missing.c_str(), TEXT_CANNOT_CREATE_FILE, MB_OK);
-    EXPECT_EQ(1622u, run->Finish());
+    for (std::string logFile : {missing, std::string()}) {  // and a log asked for without a name
+        Run(world->InSetup("setup.exe"), "/log=" + logFile, false);
+        ExpectBox(IDOK, logFile.c_str(), TEXT_CANNOT_CREATE_FILE, MB_OK);
+        EXPECT_EQ(1622u, run->Finish());
+    }
     EXPECT_EQ(1u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /log=" + log, nullptr, NO_ONE_SEES));
     EXPECT_TRUE(Logged("no dialog: no one can see this window station") && Logged("exit code 1"));
+    EXPECT_EQ(1622u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /log=" + missing, nullptr, NO_ONE_SEES));
     // a messenger that stays (and one that would close): the user is told, and Cancel there
     // copies nothing
     PROCESS_INFORMATION messenger, closing;
-    auto hasWindow = [](const PROCESS_INFORMATION &pi) { return WindowOf(pi.dwProcessId, [](HWND) { return true; }) != NULL; };
     ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\" /ignoreclose", &messenger));
     ASSERT_TRUE(StartProcess("\"" + world->InSetup("qwill.exe") + "\"", &closing));
-    PumpUntil([&] { return hasWindow(messenger) && hasWindow(closing); });
+    PumpUntil([&] { return HasWindow(messenger) && HasWindow(closing); });
     Run(world->InSetup("setup.exe"));
     run->Click(IDOK);  // "取消" at the close question is no: the messengers and the dialog stay
     ExpectBox(IDCANCEL, TEXT_CLOSE_MESSENGER, "", MB_OKCANCEL);
     Sleep(500);
-    EXPECT_TRUE(hasWindow(closing) && IsWindowVisible(run->dialog));
+    EXPECT_TRUE(HasWindow(closing) && IsWindowVisible(run->dialog));
     EXPECT_FALSE(FileExists(world->installDir));
     run->Click(IDOK);
     ExpectBox(IDOK, TEXT_CLOSE_MESSENGER, "", MB_OKCANCEL);
@@ -306,56 +315,131 @@ TEST_F(Setup, LeavingChangesNothing)
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS));
 }
 
-// Entries of Windows' list of renames at its next start that name path.
-int RenamesAtRestart(const std::string &path)
+// What Windows' list of renames at its next start is to put in place of path, in its order.
+std::vector<std::string> ReplacementsAtRestart(const std::string &path)
 {
     wchar_t list[8192] = L"";
     DWORD size = sizeof(list) - 2 * sizeof(wchar_t);
     RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                  L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, NULL, list, &size);
-    int count = 0;
-    for (const wchar_t *entry = list; entry < list + size / sizeof(wchar_t); entry += wcslen(entry) + 1)
-        count += Gbk(entry).find(path) != std::string::npos;
-    return count;
+    std::vector<std::string> staged;
+    for (const wchar_t *from = list; *from;) {
+        const wchar_t *to = from + wcslen(from) + 1;
+        if (Gbk(to) == "!\\??\\" + path)
+            staged.push_back(Gbk(from + 4));
+        from = to + wcslen(to) + 1;
+    }
+    return staged;
 }
 
 // The messenger runs in another session (on another desktop here), where no window of it can
 // be asked to close: a machine install replaces it when Windows restarts, an install for one
-// user changes nothing.
+// user changes nothing. Between the upgrades and the restart come more upgrades, a failed one
+// and one cut short; the restart puts the last whole version in place, and only that.
 TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
 {
     ASSERT_EQ(0u, Silent("/s"));
+    const std::string exe = world->Installed("qwill.exe"), ex1 = world->Installed("qwill.ex1"), ex2 = world->Installed("qwill.ex2");
+    const std::string base = ReadBytes(world->InSetup("qwill.exe")), appDefaults = "Software\\Wine\\AppDefaults\\setup.exe";
+    auto release = [&](int v) { return WriteBytes(world->InSetup("qwill.exe"), base + "v" + std::to_string(v)), base + "v" + std::to_string(v); };
+    // another program's rename passes through every run unchanged
+    const wchar_t other[] = L"\\??\\C:\\other\\a.new\0!\\??\\C:\\other\\a.dll\0";
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations",
+                    REG_MULTI_SZ, other, sizeof(other));
     PROCESS_INFORMATION held;
-    ASSERT_TRUE(StartProcess("\"" + world->Installed("qwill.exe") + "\"", &held, OTHER_SESSION));
-    ASSERT_TRUE(PumpUntil([&] { return world->Starts(world->installDir).size() == 3; }));
-    const std::string newer = ReadBytes(world->InSetup("qwill.exe")) + "NEW";
-    WriteBytes(world->InSetup("qwill.exe"), newer);
+    auto holdElsewhere = [&] {
+        size_t starts = world->Starts(world->installDir).size();
+        ASSERT_TRUE(StartProcess("\"" + exe + "\"", &held, OTHER_SESSION));
+        ASSERT_TRUE(PumpUntil([&] { return world->Starts(world->installDir).size() == starts + 3; }));
+    };
+    holdElsewhere();
+    std::string v1 = release(1);
     WriteBytes(world->InSetup("readme.txt"), "new readme");
     DeleteFileA(world->Link(2).c_str());
-    for (int second : {0, 1}) {  // again before the restart: still one rename
-        EXPECT_EQ(3010u, Silent("/s /log=" + log)) << second;
-        EXPECT_EQ(1, RenamesAtRestart(world->Installed("qwill.ex~"))) << second;
-    }
-    EXPECT_TRUE(Logged("qwill.exe: in use by process " + std::to_string(held.dwProcessId) + ", replaced at restart"));
-    EXPECT_TRUE(newer != ReadBytes(world->Installed("qwill.exe")) && FileExists(world->Link(2)));
+    EXPECT_EQ(3010u, Silent("/s /log=" + log));
+    EXPECT_TRUE(Logged("qwill.exe: in use by process " + std::to_string(held.dwProcessId) + ", replaced at restart by " + ex1));
+    EXPECT_EQ(std::vector<std::string>{ex1}, ReplacementsAtRestart(exe));
+    EXPECT_TRUE(v1 != ReadBytes(exe) && v1 == ReadBytes(ex1) && FileExists(world->Link(2)));
     EXPECT_EQ("new readme", ReadBytes(world->Installed("readme.txt")));
+    // again, as Windows XP (no image path of a process): found all the same; its copy goes
+    // beside the first, which it replaces in the list
+    RegPutString(HKEY_CURRENT_USER, appDefaults, "Version", "winxp");
+    std::string v2 = release(2);
+    EXPECT_EQ(3010u, Silent("/s"));
+    RegRemoveTree(HKEY_CURRENT_USER, appDefaults);
+    EXPECT_EQ(std::vector<std::string>{ex2}, ReplacementsAtRestart(exe));
+    EXPECT_TRUE(v2 == ReadBytes(ex2) && !FileExists(ex1));
+    // a third whose copy fails (its file locked) ends with 4 and leaves the second's
+    release(3);
+    HANDLE locked = CreateFileA(world->InSetup("qwill.exe").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(4u, Silent("/s /log=" + log));
+    CloseHandle(locked);
+    EXPECT_TRUE(Logged("replacement of " + exe + " at restart by " + ex2 + ": kept"));
+    EXPECT_TRUE(std::vector<std::string>{ex2} == ReplacementsAtRestart(exe) && v2 == ReadBytes(ex2));
+    std::string v4 = release(4);
     Run(world->InSetup("setup.exe"));
     run->Click(IDOK);
     ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
     ExpectBox(IDOK, TEXT_UPDATED_AT_RESTART, TEXT_INSTALL, MB_OK);  // start-now is not offered
     EXPECT_EQ(0u, run->Finish());
     EndProcess(&held, 0);
-    EXPECT_EQ(0u, RunToEnd("wineboot.exe -r"));  // Windows restarts
-    EXPECT_TRUE(newer == ReadBytes(world->Installed("qwill.exe")));
-    EXPECT_FALSE(FileExists(world->Installed("qwill.ex~")) || RenamesAtRestart(world->Installed("qwill.ex~")));
+    EXPECT_EQ(1u, ReplacementsAtRestart("C:\\other\\a.dll").size());
 
-    // for one user, nothing may be scheduled: nothing changes, the engine retries
+    // the release before listed its copy as qwill.ex~, the name an ordinary upgrade copies to;
+    // one cut short there (an engine's time limit ends it as soon as its copy has grown): the
+    // restart still brings the last whole version, staged before
+    const std::string exTilde = world->Installed("qwill.ex~");
+    MoveFileA(ex1.c_str(), exTilde.c_str());
+    const std::wstring legacy = L"\\??\\" + std::wstring(exTilde.begin(), exTilde.end()) + L'\0' + L"!\\??\\" +
+                                std::wstring(exe.begin(), exe.end()) + L'\0' + L'\0';
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations",
+                    REG_MULTI_SZ, legacy.data(), legacy.size() * sizeof(wchar_t));
+    WriteBytes(world->InSetup("qwill.exe"), base + std::string(64 << 20, 'Q'));
+    Run(world->InSetup("setup.exe"), "/s", false);
+    HANDLE copy = INVALID_HANDLE_VALUE;  // whichever name it copies to, as it grows
+    for (DWORD start = GetTickCount(); copy == INVALID_HANDLE_VALUE && GetTickCount() - start < 10000;)
+        for (const std::string &name : {exTilde, ex1, ex2}) {
+            HANDLE file = CreateFileA(name.c_str(), 0, 7, NULL, OPEN_EXISTING, 0, NULL);
+            DWORD size = GetFileSize(file, NULL);
+            if (file != INVALID_HANDLE_VALUE && size > 0 && size != v4.size() && copy == INVALID_HANDLE_VALUE)
+                copy = file;
+            else
+                CloseHandle(file);
+        }
+    TerminateProcess(run->pi.hProcess, 9);
+    run->Finish();
+    EXPECT_GT(64u << 20, GetFileSize(copy, NULL));  // cut short indeed
+    CloseHandle(copy);
+    EXPECT_EQ(std::vector<std::string>{exTilde}, ReplacementsAtRestart(exe));
+    EXPECT_EQ(0u, RunToEnd("wineboot.exe -r"));  // Windows restarts
+    EXPECT_TRUE(v4 == ReadBytes(exe));
+    EXPECT_TRUE(ReplacementsAtRestart(exe).empty() && !FileExists(exTilde));
+
+    // an ordinary upgrade after a scheduled one: it is the newer, and what it installs stays
+    holdElsewhere();
+    release(5);
+    EXPECT_EQ(3010u, Silent("/s"));
+    EndProcess(&held, 0);
+    std::string v6 = release(6);
+    EXPECT_EQ(0u, Silent("/s /log=" + log));
+    EXPECT_TRUE(Logged("replacement of " + exe + " at restart by " + ex1 + ": taken off"));
+    EXPECT_TRUE(ReplacementsAtRestart(exe).empty());
+    EXPECT_EQ(0u, RunToEnd("wineboot.exe -r"));
+    EXPECT_TRUE(v6 == ReadBytes(exe));
+    EXPECT_EQ(std::vector<std::string>({"qwill.exe", "qwill.started", "readme.txt", "setup.exe"}), FileNames(world->installDir));
+
+    // for one user nothing may be scheduled: a messenger elsewhere stops the install before
+    // this session's messenger is closed; nothing changes, the engine retries
     const std::string folder = UserInstallFolder();
     ASSERT_EQ(0u, Silent("/s /peruser"));
+    PROCESS_INFORMATION here;
     ASSERT_TRUE(StartProcess("\"" + folder + "\\qwill.exe\"", &held, OTHER_SESSION));
     ASSERT_TRUE(PumpUntil([&] { return world->Starts(folder).size() == 3; }));
-    WriteBytes(world->InSetup("qwill.exe"), newer + "2");
+    ASSERT_TRUE(StartProcess("\"" + folder + "\\qwill.exe\"", &here));
+    ASSERT_TRUE(PumpUntil([&] { return HasWindow(here); }));
+    WriteBytes(world->InSetup("qwill.exe"), base + "7");
     EXPECT_EQ(2u, Silent("/s /peruser"));
+    EXPECT_TRUE(HasWindow(here));
     Run(world->InSetup("setup.exe"), "/peruser");
     run->Click(IDOK);
     BoxSeen seen;
@@ -363,8 +447,10 @@ TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
     EXPECT_EQ((UINT)MB_RETRYCANCEL, seen.style);
     EXPECT_NE(std::string::npos, seen.text.find(std::to_string(held.dwProcessId))) << seen.text;
     Cancel();
+    EXPECT_TRUE(HasWindow(here));
     EndProcess(&held, 0);
-    EXPECT_TRUE(newer == ReadBytes(folder + "\\qwill.exe"));
+    EndProcess(&here, 0);
+    EXPECT_TRUE(v6 == ReadBytes(folder + "\\qwill.exe"));
     EXPECT_EQ(std::vector<std::string>({"qwill.exe", "qwill.started", "readme.txt", "setup.exe"}), FileNames(folder));
 }
 
@@ -432,6 +518,14 @@ TEST_F(Setup, UnattendedRoundTrip)
     // UTF-8 with its mark, for Notepad on any system; a header, then each step with its time
     const std::string text = ReadBytes(log);
     EXPECT_EQ(0u, text.find("\xEF\xBB\xBF")) << text;
+    // made by an elevated run: for administrators and SYSTEM, not everyone
+    PSECURITY_DESCRIPTOR security = NULL;
+    char *dacl = NULL;
+    GetNamedSecurityInfoA(log.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, NULL, NULL, &security);
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(security, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &dacl, NULL);
+    EXPECT_TRUE(dacl && !strstr(dacl, ";WD)")) << dacl;
+    LocalFree(dacl);
+    LocalFree(security);
     EXPECT_EQ(" ==== ", text.substr(3 + 12, 6)) << text;
     EXPECT_TRUE(text[3 + 2] == ':' && text[3 + 8] == '.' && Logged(", Qwill setup 2.06, command line: \"")) << text;
     for (const char *step : {" install, mode 0\r\n", u8" box: 确定要开始吗?\r\n", u8" box: 安装完成! 是否立即启动Qwill?\r\n",
@@ -522,6 +616,15 @@ TEST_F(Setup, ReadableOnAnySystem)
     WideCharToMultiByte(CP_UTF8, 0, (held + L"2\\qwill.exe").c_str(), -1, utf8, MAX_PATH, NULL, NULL);
     EXPECT_EQ(0u, Silent("/s \"/d=" + std::string(ansi) + "\" /log=" + log));
     EXPECT_TRUE(Logged(utf8) && Logged(u8"box: 确定要开始吗?")) << ReadBytes(log);
+    // the header shows the command line as Windows holds it, a letter the code page lacks too
+    std::wstring line = L"\"" + std::wstring(world->root.begin(), world->root.end()) + L"\\setup\\setup.exe\" /s /log=" +
+                        std::wstring(log.begin(), log.end()) + L" /d=" + names + L"\\" + lacking;
+    STARTUPINFOW si = {sizeof(si)};
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcessW(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+    EXPECT_EQ(3u, EndProcess(&pi));
+    WideCharToMultiByte(CP_UTF8, 0, lacking.c_str(), -1, utf8, MAX_PATH, NULL, NULL);
+    EXPECT_TRUE(Logged(std::string(utf8) + ", scope:")) << ReadBytes(log);
 }
 
 // A PC that several people share: a machine install whose shortcuts are everyone's, and a
@@ -626,6 +729,8 @@ TEST_F(Setup, UnattendedOutcomes)
         return [=] { EXPECT_EQ(links, FileNames(world->linkDirs[0])); };
     };
     auto none = [] {};
+    auto notInstalled = [&] { EXPECT_FALSE(FileExists(world->installDir)); };
+    HANDLE heldLog = NULL;
     struct Row {
         const char *what;
         std::function<void()> prepare;
@@ -646,7 +751,27 @@ TEST_F(Setup, UnattendedOutcomes)
              EXPECT_FALSE(FileExists(world->installDir));
          }},
         {"a log that cannot be written (a name nobody expanded) stops it", none, "/s \"/log=%SystemRoot%\\q.log\"", 1622,
-         [&] { EXPECT_FALSE(FileExists(world->installDir)); }},
+         notInstalled},
+        {"a log that another process holds: the run logs beside it", [&] {
+             heldLog = CreateFileA(log.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+         },
+         "/s /log=" + log, 0, [&] {
+             CloseHandle(heldLog);
+             std::vector<std::string> files = FileNames(root);  // setup.log.<process id>
+             ASSERT_EQ(2u, files.size());
+             EXPECT_NE(std::string::npos, ReadBytes(root + "\\" + files[1]).find("exit code 0"));
+         }},
+        {"a log in a folder that leads elsewhere (a junction; a link here) is not written", [&] {
+             MakeFolders(root + "\\elsewhere");
+             RunHost("Z:\\bin\\ln -s \"" + HostPath(root + "\\elsewhere") + "\" \"" + HostPath(root + "\\logs") + "\"");
+         },
+         "/s /log=" + root + "\\logs\\q.log", 1622, [&] {
+             EXPECT_TRUE(FileNames(root + "\\elsewhere").empty());
+             EXPECT_FALSE(FileExists(world->installDir));
+         }},
+        {"a log asked for without a name", none, "/s /log=", 1622, notInstalled},
+        {"a log asked for with an empty name in quotes", none, "/s /log=\"\"", 1622, notInstalled},
+        {"a log whose name is too long for a path", none, "/s /log=" + deep + "\\" + std::string(40, 'l'), 1622, notInstalled},
         {"a log that is another name of a file is not written through", [&] {
              WriteBytes(root + "\\other.txt", "not yours");
              ASSERT_TRUE(CreateHardLinkA(log.c_str(), (root + "\\other.txt").c_str(), NULL));
@@ -830,7 +955,9 @@ TEST_F(Setup, DeployedAsEnginesDo)
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string script = "cmd /c \"" + unpacked + "\\qwill-startup.cmd\"", scriptLog = std::string(windows) + "\\Logs\\qwill-setup.log";
-    // (versions compared part by part as numbers), and passes setup.exe's exit code on
+    // (versions compared part by part as numbers), and passes setup.exe's exit code on; it
+    // makes the log's folder where Windows XP lacks it
+    RemoveTree(std::string(windows) + "\\Logs");
     const struct {
         const char *before;
         bool installs;

@@ -5,7 +5,9 @@
 #include "harness.h"
 #include "installcfg.h"
 #include "paths.h"
+#include "restartlist.h"
 #include "scope.h"
+#include "setuplog.h"
 #include "tregist.h"
 
 #include <gtest/gtest.h>
@@ -224,6 +226,66 @@ TEST(FileCopy, ReplaceByRenaming)
     EXPECT_FALSE(ReplaceByRenaming("C:\\qwilltest\\copy\\qwill.ex~", "C:\\qwilltest\\copy\\qwill.exe"));
     EXPECT_EQ("new", ReadBytes("C:\\qwilltest\\copy\\qwill.exe"));  // and no copy aside
     EXPECT_EQ(std::vector<std::string>{"qwill.exe"}, FileNames("C:\\qwilltest\\copy"));
+}
+
+// Windows' list of renames at restart ('|' ends each string here): the pairs that put one of
+// the staged copies in place of the file are found and replaced, in any letter case; every
+// other pair (another file's, a delete, a string without its partner) passes through.
+TEST(RestartList, PairsOfOneFile)
+{
+    auto list = [](std::string text) {
+        std::wstring wide(text.begin(), text.end());
+        for (wchar_t &c : wide)
+            c = c == '|' ? 0 : c;
+        return wide;
+    };
+    const char *staged[] = {"C:\\Q\\qwill.ex1", "C:\\Q\\qwill.ex2", "C:\\Q\\qwill.ex~"};
+    const std::string one = "\\??\\C:\\Q\\qwill.ex1|!\\??\\C:\\Q\\qwill.exe|", two = "\\??\\C:\\Q\\qwill.ex2|!\\??\\C:\\Q\\qwill.exe|";
+    const std::string other = "\\??\\C:\\Q\\a.ex1|!\\??\\C:\\Q\\a.exe|\\??\\C:\\Q\\old.dll||";
+    struct Row {
+        std::string before;
+        int listed;
+        const char *from;  // the pair added, or none
+        std::string after;
+    } rows[] = {
+        {"", 0, "C:\\Q\\qwill.ex1", one},
+        {one, 1, "C:\\Q\\qwill.ex2", two},
+        {other + two + other, 2, NULL, other + other},
+        {"\\??\\c:\\q\\QWILL.EX~|!\\??\\C:\\Q\\qwill.exe|" + other, 4, "C:\\Q\\qwill.ex1", other + one},
+        {"\\??\\C:\\Q\\qwill.ex1|\\??\\C:\\Q\\qwill.exe|", 1, NULL, ""},  // not replacing: still the file's
+        {"\\??\\C:\\Q\\qwill.ex1|", 0, NULL, "\\??\\C:\\Q\\qwill.ex1|"},
+        {one + "||" + two, 1, NULL, ""},  // the list ends at an empty string
+    };
+    for (const Row &row : rows) {
+        std::wstring before = list(row.before);
+        TRestartList restart(before.data(), (DWORD)before.size());
+        EXPECT_EQ(row.listed, restart.Listed("C:\\Q\\qwill.exe", staged, 3)) << row.before;
+        ASSERT_TRUE(restart.Replace("C:\\Q\\qwill.exe", staged, 3, row.from));
+        EXPECT_TRUE(list(row.after) == std::wstring(restart.Text() ? restart.Text() : L"", restart.Chars())) << row.before;
+    }
+}
+
+// The log is written only where it was asked for: the path Windows gives for the opened file
+// against the one asked, in any letter case, a mapped drive by its share.
+TEST(Log, OpenedWhereAsked)
+{
+    struct Row {
+        const char *asked, *final;
+        BOOL remote, same;
+    } rows[] = {
+        {"C:\\Logs\\q.log", "\\\\?\\C:\\Logs\\q.log", FALSE, TRUE},
+        {"c:\\logs\\Q.LOG", "\\\\?\\C:\\Logs\\q.log", FALSE, TRUE},
+        {"C:\\Users\\Public\\x\\q.log", "\\\\?\\C:\\Windows\\System32\\q.log", FALSE, FALSE},  // a junction x
+        {"C:\\Logs\\q.log", "\\\\?\\C:\\Other\\Logs\\q.log", FALSE, FALSE},  // the same names elsewhere
+        {"C:\\Logs\\q.log", "\\\\?\\UNC\\server\\share\\Logs\\q.log", FALSE, FALSE},
+        {"N:\\Logs\\q.log", "\\\\?\\UNC\\server\\share\\Logs\\q.log", TRUE, TRUE},
+        {"N:\\Logs\\q.log", "\\\\?\\UNC\\server\\share\\x\\Logs\\q.log", TRUE, TRUE},
+        {"N:\\Logs\\q.log", "\\\\?\\C:\\Logs\\q.log", TRUE, FALSE},
+        {"N:\\Logs\\q.log", "\\\\?\\UNC\\server\\shareLogs\\q.log", TRUE, FALSE},
+        {"\\\\server\\share\\q.log", "\\\\?\\UNC\\server\\share\\q.log", TRUE, TRUE},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(row.same, FinalPathIsAsked(row.asked, row.final, row.remote)) << row.asked << " " << row.final;
 }
 
 }  // namespace

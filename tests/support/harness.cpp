@@ -10,7 +10,28 @@
 #include <algorithm>
 #include <fstream>
 
-// By wide names: a test may have made names that the system's code page lacks.
+static std::string HostPathW(const std::wstring &path)
+{
+    typedef char *(CDECL * HostNameFunc)(LPCWSTR);
+    HostNameFunc hostName = (HostNameFunc)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    size_t cut = path.rfind('\\');
+    char *host = hostName ? hostName(path.substr(0, cut).c_str()) : NULL;
+    char name[MAX_PATH * 3] = "";
+    WideCharToMultiByte(CP_UTF8, 0, path.substr(cut).c_str(), -1, name, sizeof(name), NULL, NULL);
+    std::string named = host ? host + std::string(name) : "";
+    for (char &c : named)
+        c = c == '\\' ? '/' : c;
+    HeapFree(GetProcessHeap(), 0, host);
+    return named;
+}
+
+std::string HostPath(const std::string &path)
+{
+    return HostPathW(std::wstring(path.begin(), path.end()));  // the tests' own paths are ASCII
+}
+
+// By wide names: a test may have made names that the system's code page lacks. A link is
+// removed, not followed; the host removes what Windows cannot (a link, a FIFO).
 static void RemoveTreeW(const std::wstring &path)
 {
     WIN32_FIND_DATAW found;
@@ -18,10 +39,12 @@ static void RemoveTreeW(const std::wstring &path)
     for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
         std::wstring name = found.cFileName, full = path + L"\\" + name;
         SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // a test may have made it read-only
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW(full.c_str());
-        else if (name != L"." && name != L"..")
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT || !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (!DeleteFileW(full.c_str()))
+                RunHost("Z:\\bin\\rm -f \"" + HostPathW(full) + "\"");
+        } else if (name != L"." && name != L"..") {
             RemoveTreeW(full);
+        }
     }
     FindClose(find);
     RemoveDirectoryW(path.c_str());
@@ -55,6 +78,15 @@ std::vector<std::string> FileNames(const std::string &folder)
     FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool RunHost(const std::string &cmdLine)
+{
+    PROCESS_INFORMATION pi;
+    bool started = StartProcess(cmdLine, &pi);
+    if (started)
+        EndProcess(&pi);  // its exit code does not come through
+    return started;
 }
 
 const char *ProgramFolder()

@@ -21,6 +21,12 @@ bool WriteBytes(const std::string &path, const std::string &bytes);
 std::string ReadBytes(const std::string &path);
 std::vector<std::string> FileNames(const std::string &folder);  // the files in it, sorted
 
+// A host program run as Wine runs one ("Z:\\bin\\ln -s ..."), to its end; the host's path of a
+// Windows path (its last part may be missing), for its arguments. Symbolic links stand in for
+// junctions, which Wine follows alike, and a FIFO for a file whose copy stalls.
+bool RunHost(const std::string &cmdLine);
+std::string HostPath(const std::string &path);
+
 const char *ProgramFolder();  // this test program's folder, ending in '\'
 // A program the build made beside the tests.
 inline std::string BuiltFile(const char *relative) { return std::string(ProgramFolder()) + "..\\" + relative; }
