@@ -194,16 +194,17 @@ void TSetupLog::CommandLine(const char *before, const char *after)
     CommandLineWFunc commandLineW =
         WideTextCalls() ? (CommandLineWFunc)(void *)::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetCommandLineW")
                         : NULL;
-    char bytes[3 * LINE_SIZE], wide[2 * LINE_SIZE];
+    const int ROOM = 3 * LINE_SIZE, AFTER_SIZE = 256;
+    char bytes[ROOM], tail[AFTER_SIZE];
+    int used = TextFileBytes(before, CP_ACP, bytes, AFTER_SIZE) ? lstrlenA(bytes) : 0;
     // UTF-16 to the UTF-8 of the file; a line cut short is still a line
-    if (!commandLineW || !::WideCharToMultiByte(CP_UTF8, 0, commandLineW(), -1, wide, sizeof(wide), NULL, NULL)) {
+    int added = commandLineW ? ::WideCharToMultiByte(CP_UTF8, 0, commandLineW(), -1, bytes + used, ROOM - AFTER_SIZE - used,
+                                                     NULL, NULL)
+                             : 0;
+    if (!added) {
         Line("%s%s%s", before, ::GetCommandLineA(), after);
         return;
     }
-    if (!TextFileBytes(before, CP_ACP, bytes, sizeof(bytes)))
-        bytes[0] = 0;
-    BoundedAppend(bytes, sizeof(bytes), wide);
-    char tail[LINE_SIZE];
     if (TextFileBytes(after, CP_ACP, tail, sizeof(tail)))
         BoundedAppend(bytes, sizeof(bytes), tail);
     WriteBytes(bytes);
