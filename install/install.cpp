@@ -1,5 +1,6 @@
 // The install procedure: copy (mode 0), link, register, offer to start, quit.
 #include "filecopy.h"
+#include "firewall.h"
 #include "folders.h"
 #include "holders.h"
 #include "instances.h"
@@ -248,6 +249,18 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     return written;
 }
 
+// A machine install opens the firewall to the messenger it registered; one for a user writes
+// nothing outside the user's profile, and a rule is the whole machine's.
+static void AllowThroughFirewall(const InstallCfg *cfg, InstallScope scope, const InstallPaths *p, RunContext *ctx)
+{
+    if (cfg->firewall == FIREWALL_OFF)
+        LogStep(ctx, "firewall: /firewall=off, no rule written or removed");
+    else if (scope != SCOPE_MACHINE)
+        LogStep(ctx, "firewall: user scope, no rule");
+    else if (!OpenFirewallFor(p->exePath, cfg->firewall, ctx) && ctx && ctx->exitCode == EXIT_SETUP_OK)
+        ctx->exitCode = EXIT_INCOMPLETE;
+}
+
 // With the dialog, offers to start the messenger, unless the new one comes only with a restart.
 // An unattended upgrade starts again the messenger it closed in this session.
 static void StartAfterInstall(TWin *dlg, const InstallPaths *p, BOOL atRestart, RunContext *ctx)
@@ -360,6 +373,7 @@ BOOL RunInstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     WriteShortcuts(cfg, scope.scope, paths.exePath, ctx);
     if (!Register(&reg, scope.scope, &paths, ctx) && ctx)
         ctx->exitCode = EXIT_INCOMPLETE;
+    AllowThroughFirewall(cfg, scope.scope, &paths, ctx);
     if (held && ctx && ctx->exitCode == EXIT_SETUP_OK)
         ctx->exitCode = EXIT_RESTART_NEEDED;
     StartAfterInstall(dlg, &paths, held, ctx);

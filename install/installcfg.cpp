@@ -1,5 +1,6 @@
 // Install configuration defaults and command-line parsing.
 #include "installcfg.h"
+#include "firewall.h"
 #include "paths.h"
 #include "scope.h"
 
@@ -18,6 +19,7 @@ void InitInstallCfg(InstallCfg *cfg)
     cfg->desktopLink = 1;
     cfg->delPubKey = 1;
     cfg->scope = SCOPE_ANY;
+    cfg->firewall = FIREWALL_LAN;
 }
 
 // Value of the leading digits of token; 0 when it overflows a 32-bit int.
@@ -42,6 +44,19 @@ static const int FOLDER_SWITCH_LEN = sizeof(FOLDER_SWITCH) - 1;
 static BOOL IsSwitch(const char *token, const char *name)
 {
     return StrNCaseCmp(token, name, (int)strlen(name) + 1) == 0;
+}
+
+// "/firewall=lan", "=any" or "=off" (FirewallReach, in that order) into *reach; another value
+// is no switch of the program's.
+static BOOL IsFirewallSwitch(const char *token, int *reach)
+{
+    static const char *const VALUES[] = {"/firewall=lan", "/firewall=any", "/firewall=off"};
+    for (int i = 0; i < 3; i++)
+        if (IsSwitch(token, VALUES[i])) {
+            *reach = i;
+            return TRUE;
+        }
+    return FALSE;
 }
 
 static BOOL IsSeparator(char c)
@@ -109,7 +124,8 @@ static BOOL SwitchValue(const char *token, const char *name, char *out, int size
     return TRUE;
 }
 
-// "/r", a port and the scope count wherever they stand; the unattended switches only when asked for.
+// "/r", a port, the scope and the firewall's reach count wherever they stand; the unattended
+// switches only when asked for.
 // Nothing inside quotes is a switch or a port: a quoted token starts with the quote.
 static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switches)
 {
@@ -123,6 +139,8 @@ static void ApplyToken(const char *token, InstallCfg *cfg, SetupSwitches *switch
         cfg->scope = SCOPE_MACHINE;
     } else if (IsSwitch(token, "/peruser")) {
         cfg->scope = SCOPE_USER;
+    } else if (IsFirewallSwitch(token, &cfg->firewall)) {
+        // taken
     } else if (!switches) {
         return;
     } else if (IsSwitch(token, "/s")) {

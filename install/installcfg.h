@@ -17,7 +17,8 @@ struct InstallCfg {
     int programsLink;
     int desktopLink;
     int delPubKey;
-    int scope;  // InstallScope (scope.h) asked for: "/allusers", "/peruser", or any
+    int scope;     // InstallScope (scope.h) asked for: "/allusers", "/peruser", or any
+    int firewall;  // FirewallReach (firewall.h): "/firewall=lan" (also without it), "=any", "=off"
 };
 
 void InitInstallCfg(InstallCfg *cfg);
@@ -38,7 +39,7 @@ struct SetupSwitches {
 void ParseSetupSwitches(const char *cmdLine, InstallCfg *cfg, SetupSwitches *switches);
 
 // Applies the command line to cfg: "/r" chooses uninstall, a positive number sets the port,
-// "/allusers" and "/peruser" the scope.
+// "/allusers" and "/peruser" the scope, "/firewall=" the reach of the firewall's rules.
 // The command line is split in place into tokens; quotes keep separators in a token, and
 // an unquoted "/d=" takes the rest of the line.
 void ParseCommandLine(char *cmdLine, InstallCfg *cfg);

@@ -39,6 +39,8 @@ void LogStep(RunContext *ctx, const char *format, ...);
 // A failed step as the log tells it, into buf (size bytes): "failed, N (the system's text)".
 const int FAILURE_TEXT_SIZE = 256;
 const char *FailureText(DWORD error, char *buf, int size);
+// The same for a COM call's result: "failed, 0x800706D9 (the system's text)".
+const char *HresultText(HRESULT result, char *buf, int size);
 
 // TRUE when final, the path Windows gives for an opened file (as GetFinalPathNameByHandle
 // does: "\\?\C:\..." or "\\?\UNC\server\share\..."), is asked, the full path it was opened by,

@@ -31,6 +31,9 @@ const unsigned TEXTS_CODE_PAGE = 936;
 #define TEXT_NEW_FOLDER "新建目录"
 #define TEXT_DELETE "删除"
 
+// The firewall's rules for the messenger: what they are for
+#define TEXT_FIREWALL_RULE "让 Qwill 接收局域网内同事的上线通知、消息 (UDP) 和文件 (TCP)"
+
 // Add/Remove Programs
 #define TEXT_VERSION VERSION_TEXT
 #define TEXT_PUBLISHER COMPANY_NAME

@@ -1,4 +1,5 @@
 // The uninstall procedure: remove links, registry entries and, on request, key containers.
+#include "firewall.h"
 #include "folders.h"
 #include "instances.h"
 #include "openfolder.h"
@@ -148,16 +149,19 @@ static BOOL DeleteSettings(const char *kept, RunContext *ctx)
 }
 
 // Chooses what the uninstall removes, from the registered installs and this program's place.
-// keep (MAX_PATH bytes): the messenger of a scope that stays installed, or "".
-static UninstallChoice PlanUninstall(InstallScope requested, char *keep, RunContext *ctx)
+// keep (MAX_PATH bytes): the messenger of a scope that stays installed, or "". folders: each
+// scope's registered install folder, or "".
+static UninstallChoice PlanUninstall(InstallScope requested, char *keep, char (*folders)[MAX_PATH], RunContext *ctx)
 {
     static const char *const NAMES[] = {"machine", "user", "machine and user"};
     int registered = 0, own = 0;
-    char setupFolder[MAX_PATH], folders[SCOPE_USER + 1][MAX_PATH];
+    char setupFolder[MAX_PATH];
     FindSetupFolder(setupFolder);
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++) {
-        if (!RegisteredFolder((InstallScope)scope, folders[scope]))
+        if (!RegisteredFolder((InstallScope)scope, folders[scope])) {
+            folders[scope][0] = 0;
             continue;
+        }
         registered |= ScopeBit((InstallScope)scope);
         if (SameFile(folders[scope], setupFolder))
             own |= ScopeBit((InstallScope)scope);
@@ -174,8 +178,8 @@ static UninstallChoice PlanUninstall(InstallScope requested, char *keep, RunCont
 BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "uninstall");
-    char keep[MAX_PATH], folder[MAX_PATH];
-    UninstallChoice plan = PlanUninstall((InstallScope)cfg->scope, keep, ctx);
+    char keep[MAX_PATH], folder[MAX_PATH], folders[SCOPE_USER + 1][MAX_PATH];
+    UninstallChoice plan = PlanUninstall((InstallScope)cfg->scope, keep, folders, ctx);
     if (!plan.permitted)
         return RefuseWithoutRights(dlg, ctx);
     if (!CloseRunningInstances(dlg)) {
@@ -204,6 +208,11 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
         if (plan.scopes & ScopeBit((InstallScope)scope))
             found = Unregister(&reg, (InstallScope)scope, folder, &failed, ctx) || found;
+    // the rules that the machine install made for its messenger go with it
+    char messenger[MAX_PATH];
+    if (machine && cfg->firewall != FIREWALL_OFF && JoinPath(messenger, folders[SCOPE_MACHINE], MESSENGER_EXE) &&
+        folders[SCOPE_MACHINE][0] && !CloseFirewallFor(messenger, ctx))
+        failed = TRUE;
     if (ctx)
         ctx->exitCode = failed ? EXIT_INCOMPLETE : found ? EXIT_SETUP_OK : EXIT_NOTHING_TO_UNINSTALL;
 

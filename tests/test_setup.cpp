@@ -6,6 +6,7 @@
 #include "world.h"
 
 #include <aclapi.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <sddl.h>
@@ -704,6 +705,65 @@ TEST_F(Setup, ASharedMachine)
     EXPECT_EQ(0u, Silent("/r /s"));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) || RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng"));
     EXPECT_EQ(0, Containers(0));
+}
+
+// The firewall of a machine install: the messenger hears the LAN, through one set of rules
+// however often it runs and wherever it moves; other rules stay, a block rule is named; the
+// user scope writes none; the uninstall closes what the install opened.
+TEST_F(Setup, TheFirewallLetsTheLanIn)
+{
+    auto ours = [](const std::string &program, const char *remote = "LocalSubnet") {
+        std::vector<std::string> rules;
+        for (const FirewallRule &rule : FirewallRules())
+            if (rule.at("Grouping") == "Qwill")
+                rules.push_back(rule.at("Name") + " " + rule.at("Protocol") + " " + rule.at("ApplicationName") + " " +
+                                rule.at("RemoteAddresses") + " " + rule.at("Enabled") + rule.at("Direction") +
+                                rule.at("Action") + " " + rule.at("Profiles"));
+        std::sort(rules.begin(), rules.end());
+        return rules == std::vector<std::string>{"Qwill (TCP-In) 6 " + program + " " + remote + " -111 2147483647",
+                                                 "Qwill (UDP-In) 17 " + program + " " + remote + " -111 2147483647"};
+    };
+    const std::string exe = world->Installed("qwill.exe"), moved = world->root + "\\Moved";
+    FirewallRule others[] = {{{"Name", "Qwill (UDP-In)"}, {"Grouping", "Other"}, {"ApplicationName", "C:\\other\\qwill.exe"}, {"Action", "1"}},
+                             {{"Name", "Block"}, {"Grouping", ""}, {"ApplicationName", exe}, {"Action", "0"}, {"Direction", "1"}, {"Enabled", "-1"}}};
+    for (const FirewallRule &rule : others)
+        AddFirewallRule(rule);
+    EXPECT_EQ(0u, Silent("/s /log=" + log));
+    EXPECT_TRUE(ours(exe) && Logged("firewall rule Qwill (TCP-In) for " + exe + ": added"));
+    EXPECT_TRUE(Logged("firewall rule Block blocks the messenger: kept"));
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\QwillTest\\Firewall", "ModifyState", REG_DWORD, "\1\0\0\0", 4);
+    // again, with the dialog, wider and narrower again; off and a bad value change nothing
+    EXPECT_EQ(0u, Silent("/s /log=" + log));  // where Group Policy's rules apply, the log says so
+    InstallWithTheDialog();
+    EXPECT_TRUE(ours(exe) && Logged("firewall rule Qwill (TCP-In) for " + exe + ": kept") && Logged("Group Policy's rules apply"));
+    EXPECT_EQ(0u, Silent("/s /FIREWALL=Any /log=" + log));
+    EXPECT_TRUE(ours(exe, "*") && Logged("firewall rule Qwill (UDP-In) for " + exe + ": updated"));
+    EXPECT_EQ(1639u, Silent("/s /firewall=all"));
+    EXPECT_EQ(0u, Silent("/s /firewall=off"));
+    EXPECT_TRUE(ours(exe, "*"));
+    EXPECT_EQ(0u, Silent("/s"));
+    EXPECT_TRUE(ours(exe));
+    // moved, a duplicate left beside it, and registered in place: the rules follow, one set
+    AddFirewallRule(FirewallRules().back());
+    EXPECT_EQ(0u, Silent("/s /d=" + moved));
+    EXPECT_TRUE(ours(moved + "\\qwill.exe"));
+    EXPECT_EQ(0u, Silent("/s /inplace"));
+    EXPECT_TRUE(ours(world->InSetup("qwill.exe")));
+    // an install for one user writes no rule, with rights or without
+    EXPECT_EQ(0u, Silent("/s /peruser /log=" + log));
+    EXPECT_EQ(0u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /s", nullptr, STANDARD_USER));
+    EXPECT_TRUE(ours(world->InSetup("qwill.exe")) && Logged("firewall: user scope, no rule"));
+    // the firewall's service stopped: all else is done, and the code says that something is not
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\QwillTest\\Firewall", "Stopped", REG_DWORD, "\1\0\0\0", 4);
+    EXPECT_EQ(7u, Silent("/s /log=" + log));
+    EXPECT_TRUE(Logged("firewall: failed, 0x800706D9") && RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\QwillTest\\Firewall", "Stopped");
+    // the uninstall closes what the install opened, and no other rule
+    EXPECT_EQ(0u, Silent("/r /s /allusers"));
+    std::vector<FirewallRule> left = FirewallRules();
+    ASSERT_EQ(2u, left.size());
+    for (size_t i = 0; i < 2; i++)
+        EXPECT_EQ(others[i].at("Name"), left[i].at("Name"));
 }
 
 // Each row runs setup.exe unattended in a world of its own: what is prepared, the command line,

@@ -13,7 +13,7 @@
 static std::string HostPathW(const std::wstring &path)
 {
     typedef char *(CDECL * HostNameFunc)(LPCWSTR);
-    HostNameFunc hostName = (HostNameFunc)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    HostNameFunc hostName = (HostNameFunc)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
     size_t cut = path.rfind('\\');
     char *host = hostName ? hostName(path.substr(0, cut).c_str()) : NULL;
     char name[MAX_PATH * 3] = "";
@@ -318,6 +318,7 @@ std::string UserInstallFolder()
 }
 
 const char *const COMMON_FOLDERS[3] = {"Common Startup", "Common Programs", "Common Desktop"};
+const char *const FIREWALL_CLASSES[2] = {"{E2B3C97F-6AE1-41AC-817A-F6F92166D7DD}", "{2C5BC43E-3369-4C33-AB0C-BE9469677AF4}"};
 
 void ResetPrefix()
 {
@@ -348,6 +349,10 @@ void ResetPrefix()
                        "PendingFileRenameOperations");
     RegRemoveTree(HKEY_CURRENT_USER, "software\\Korvane");
     RegRemoveTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
+    RegRemoveTree(HKEY_LOCAL_MACHINE, "Software\\QwillTest");
+    for (const char *firewallClass : FIREWALL_CLASSES)  // Wine's own, which takes no rules
+        RegPutString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + firewallClass + "\\InprocServer32", NULL,
+                     "C:\\windows\\system32\\hnetcfg.dll");
     for (const auto &folder : shellFolders) {
         char path[MAX_PATH];
         ExpandEnvironmentStringsA(folder.folder, path, sizeof(path));

@@ -68,6 +68,9 @@ std::string UserInstallFolder();
 // messengers of other desktops.
 void CloseMessengers();
 
+// The firewall's policy and rule classes, which a world serves from tests/helpers/firewall.cpp.
+extern const char *const FIREWALL_CLASSES[2];
+
 // Where setup.exe links for all users: "Common Startup", "Common Programs", "Common Desktop".
 extern const char *const COMMON_FOLDERS[3];
 

@@ -41,6 +41,38 @@ SetupWorld::SetupWorld(const std::string &name)
     RegPutString(HKEY_CLASSES_ROOT, "Folder\\shell\\open\\command", NULL,
                  "\"" + std::string(ProgramFolder()) + "openrec.exe\" \"%1\"");
     DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
+    for (const char *firewallClass : FIREWALL_CLASSES) {
+        RegPutString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + firewallClass + "\\InprocServer32", NULL,
+                     std::string(ProgramFolder()) + "firewall.dll");
+        RegPutString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + firewallClass + "\\InprocServer32", "ThreadingModel", "Both");
+    }
+}
+
+static const char FIREWALL_RULES[] = "Software\\QwillTest\\Firewall\\Rules";
+
+std::vector<FirewallRule> FirewallRules()
+{
+    std::vector<FirewallRule> rules;
+    HKEY list, key;
+    char number[64], name[256];
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, FIREWALL_RULES, 0, KEY_READ, &list))
+        return rules;
+    for (DWORD i = 0, size = sizeof(number); !RegEnumKeyExA(list, i, number, &size, NULL, NULL, NULL, NULL); i++, size = sizeof(number)) {
+        rules.emplace_back();
+        RegOpenKeyExA(list, number, 0, KEY_READ, &key);
+        for (DWORD v = 0, nameSize = sizeof(name); !RegEnumValueA(key, v, name, &nameSize, NULL, NULL, NULL, NULL); v++, nameSize = sizeof(name))
+            rules.back()[name] = RegString(key, "", name);
+        RegCloseKey(key);
+    }
+    RegCloseKey(list);
+    return rules;
+}
+
+void AddFirewallRule(const FirewallRule &rule)
+{
+    const std::string key = std::string(FIREWALL_RULES) + "\\" + std::to_string(100 + FirewallRules().size());
+    for (const auto &value : rule)
+        RegPutString(HKEY_LOCAL_MACHINE, key, value.first.c_str(), value.second);
 }
 
 std::vector<std::string> SetupWorld::Opened(int waitMs) const

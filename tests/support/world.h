@@ -4,10 +4,13 @@
 
 #include "harness.h"
 
+#include <map>
+
 // Made for one test and reset after it: a staged setup folder (qwill.exe, setup.exe,
 // readme.txt, org\qwill.exe), an install folder's parent that is the default one
 // (ProgramFilesDir), scratch Startup, Programs and Desktop folders in Shell Folders, the
-// common ones of all users and the user's own, and a recorder as the shell's open verb for folders.
+// common ones of all users and the user's own, a recorder as the shell's open verb for folders,
+// and a firewall that takes rules.
 struct SetupWorld {
     explicit SetupWorld(const std::string &name);
     ~SetupWorld() { ResetPrefix(); }
@@ -22,6 +25,12 @@ struct SetupWorld {
 
     std::string root, setupDir, installDir, linkDirs[3], userLinkDirs[3];  // root: C:\qwilltest\<name>
 };
+
+// The rules of the test prefix's firewall (tests/helpers/firewall.cpp), each property a text:
+// all of them, and one more put among them.
+typedef std::map<std::string, std::string> FirewallRule;
+std::vector<FirewallRule> FirewallRules();
+void AddFirewallRule(const FirewallRule &rule);
 
 struct BoxSeen {
     std::string text, caption;
