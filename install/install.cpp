@@ -10,6 +10,7 @@
 #include "regkeys.h"
 #include "resource.h"
 #include "scope.h"
+#include "scopelinks.h"
 #include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
@@ -152,32 +153,6 @@ static BOOL CopyProgramFiles(TWin *dlg, RunContext *ctx, const InstallPaths *p, 
     return TRUE;
 }
 
-// A machine install links into the common folders of all users where the system has them,
-// an install for one user into the user's own.
-static void WriteShortcuts(const InstallCfg *cfg, InstallScope scope, const char *exePath, RunContext *ctx)
-{
-    const int wanted[SHELL_FOLDER_COUNT] = {cfg->startupLink, cfg->programsLink, cfg->desktopLink};
-    for (int i = 0; i < SHELL_FOLDER_COUNT; i++) {
-        char folder[MAX_PATH], own[MAX_PATH], linkPath[MAX_PATH];
-        BOOL common = scope == SCOPE_MACHINE && ReadShellFolder(TRUE, (ShellFolder)i, folder);
-        if (!common && !ReadShellFolder(FALSE, (ShellFolder)i, folder))
-            continue;
-        // one shortcut starts the messenger at this user's logon: one that an earlier install
-        // left in the user's own Startup would start it twice
-        if (i == SHELL_STARTUP && common && ReadShellFolder(FALSE, SHELL_STARTUP, own) && !SameFile(own, folder) &&
-            PurgeProgramLinks(own, NULL))
-            LogStep(ctx, "shortcuts to the messenger in %s: deleted", own);
-        // a messenger shortcut already in Startup keeps its name
-        BOOL reuse = i == SHELL_STARTUP && PurgeProgramLinks(folder, linkPath);
-        if (!reuse && !LinkPathIn(folder, linkPath))
-            continue;
-        if (wanted[i])
-            LogStep(ctx, "shortcut %s: %s", linkPath, CreateShortcut(exePath, linkPath, "") ? "created" : "failed");
-        else  // the shortcut reused is already gone
-            LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) || reuse ? "deleted" : "none");
-    }
-}
-
 // Size of the three files in the registered folder in KiB, for Add/Remove Programs.
 static DWORD InstalledKiB(const InstallPaths *p)
 {
@@ -190,12 +165,14 @@ static DWORD InstalledKiB(const InstallPaths *p)
 }
 
 // TRUE only when every value was written.
-static BOOL WriteUninstallEntry(TRegist *reg, const InstallPaths *p, const char *setupPath)
+static BOOL WriteUninstallEntry(TRegist *reg, InstallScope scope, const InstallPaths *p, const char *setupPath)
 {
-    char command[MAX_PATH + 8], quietCommand[MAX_PATH + 12];
-    // quoted, so that a folder with spaces cannot start another program
-    BoundedFormat(command, sizeof(command), "\"%s\" /r", setupPath);
-    BoundedFormat(quietCommand, sizeof(quietCommand), "\"%s\" /r /s", setupPath);
+    char command[MAX_PATH + 20], quietCommand[MAX_PATH + 24];
+    // quoted, so that a folder with spaces cannot start another program; a user's entry names
+    // its scope, so that it removes that scope also where the machine's install lies
+    const char *scopeSwitch = scope == SCOPE_USER ? " /peruser" : "";
+    BoundedFormat(command, sizeof(command), "\"%s\" /r%s", setupPath, scopeSwitch);
+    BoundedFormat(quietCommand, sizeof(quietCommand), "\"%s\" /r /s%s", setupPath, scopeSwitch);
     BOOL written = reg->SetText(VALUE_DISPLAY_NAME, TEXT_PRODUCT_NAME);
     written = reg->SetString(VALUE_UNINSTALL_STRING, command) && written;
     written = reg->SetString("QuietUninstallString", quietCommand) && written;
@@ -240,7 +217,7 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     if (reg->OpenKey(KEY_UNINSTALL, parents)) {
         if (reg->OpenKey(SUBKEY_UNINSTALL, REGIST_CREATE)) {
             opened = TRUE;
-            written = WriteUninstallEntry(reg, p, p->uninstaller);
+            written = WriteUninstallEntry(reg, scope, p, p->uninstaller);
             reg->CloseKey();
         }
         reg->CloseKey();

@@ -26,7 +26,9 @@ UninstallChoice ChooseUninstallFrom(InstallScope requested, const ScopeChoice &c
     if (requested) {
         uninstall.scopes = ScopeBit(requested);
     } else if (own) {
-        uninstall.scopes = own;
+        // both installs in this folder: the command without a scope is the machine's entry's
+        int both = ScopeBit(SCOPE_MACHINE) | ScopeBit(SCOPE_USER);
+        uninstall.scopes = own == both ? ScopeBit(SCOPE_MACHINE) : own;
         uninstall.reason = "the install this program belongs to";
     } else if (registered) {
         uninstall.scopes = reached ? reached : registered;

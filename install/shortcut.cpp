@@ -96,21 +96,25 @@ static BOOL StartsMessenger(const char *target, const char *args)
     return args[0] == 0 && len > nameLen && StrNCaseCmp(target + len - nameLen, MESSENGER_EXE, nameLen) == 0;
 }
 
-BOOL ShortcutStarts(const char *linkPath, const char *program)
+BOOL ShortcutStarts(const char *linkPath, const char *program, BOOL plain)
 {
     char target[MAX_PATH], args[MAX_PATH];
-    return program && ReadShortcut(linkPath, target, args) && SameFile(target, program);
+    return program && ReadShortcut(linkPath, target, args) && (!plain || !args[0]) && SameFile(target, program);
 }
 
-BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut, const char *keep)
+// The shortcuts in folder that start the messenger without arguments, except those that start
+// keep, or only those that start only (either may be null): with del, each is deleted, else the
+// search ends at the first. found (MAX_PATH bytes, may be null, may be folder itself) receives
+// the last one's path. TRUE when one was found and, with del, the last delete succeeded.
+static BOOL VisitProgramLinks(const char *folderIn, char *found, const char *keep, const char *only, BOOL del)
 {
     char folder[MAX_PATH], pattern[MAX_PATH];
     if (!BoundedCopy(folder, sizeof(folder), folderIn) ||
         !BoundedFormat(pattern, sizeof(pattern), "%s\\*.*", folder))
         return FALSE;
 
-    WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA(pattern, &found);
+    WIN32_FIND_DATAA entryFound;
+    HANDLE find = ::FindFirstFileA(pattern, &entryFound);
     if (find == INVALID_HANDLE_VALUE)
         return FALSE;
 
@@ -118,14 +122,25 @@ BOOL PurgeProgramLinks(const char *folderIn, char *foundLinkOut, const char *kee
     do {
         char entry[MAX_PATH], target[MAX_PATH] = "", args[MAX_PATH] = "";
         // an entry whose path does not fit is skipped, never cut into another name
-        if (!BoundedFormat(entry, sizeof(entry), "%s\\%s", folder, found.cFileName))
+        if (!BoundedFormat(entry, sizeof(entry), "%s\\%s", folder, entryFound.cFileName))
             continue;
-        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args) || (keep && SameFile(target, keep)))
+        if (!ReadShortcut(entry, target, args) || !StartsMessenger(target, args) || (keep && SameFile(target, keep)) ||
+            (only && !SameFile(target, only)))
             continue;
-        result = ::DeleteFileA(entry);
-        if (foundLinkOut)
-            BoundedCopy(foundLinkOut, MAX_PATH, entry);
-    } while (::FindNextFileA(find, &found));
+        result = del ? ::DeleteFileA(entry) : TRUE;
+        if (found)
+            BoundedCopy(found, MAX_PATH, entry);
+    } while ((del || !result) && ::FindNextFileA(find, &entryFound));
     ::FindClose(find);
     return result;
+}
+
+BOOL PurgeProgramLinks(const char *folder, char *foundLinkOut, const char *keep)
+{
+    return VisitProgramLinks(folder, foundLinkOut, keep, NULL, TRUE);
+}
+
+BOOL FolderStarts(const char *folder, const char *program)
+{
+    return VisitProgramLinks(folder, NULL, NULL, program, FALSE);
 }

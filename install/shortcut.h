@@ -17,13 +17,17 @@ BOOL ReadShortcut(const char *linkPath, char *targetOut, char *argsOut, char *wo
 // Deletes path and tells the shell that its folder changed. TRUE only when deleted.
 BOOL DeleteAndNotify(const char *path);
 
-// TRUE when linkPath is a shortcut to program (by the file it names, not the spelling).
-BOOL ShortcutStarts(const char *linkPath, const char *program);
+// TRUE when linkPath is a shortcut to program (by the file it names, not the spelling); with
+// plain, only one without arguments.
+BOOL ShortcutStarts(const char *linkPath, const char *program, BOOL plain = FALSE);
 
 // Deletes every shortcut in folder that starts the messenger without arguments, except those
 // that start keep (may be null). foundLinkOut (MAX_PATH bytes, may be null, may be folder
 // itself) receives the last one's path. Returns the result of the last delete; FALSE when
 // none was found.
 BOOL PurgeProgramLinks(const char *folder, char *foundLinkOut, const char *keep = NULL);
+
+// TRUE when a shortcut in folder starts program without arguments.
+BOOL FolderStarts(const char *folder, const char *program);
 
 #endif

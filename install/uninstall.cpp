@@ -8,6 +8,7 @@
 #include "regkeys.h"
 #include "resource.h"
 #include "scope.h"
+#include "scopelinks.h"
 #include "setuplog.h"
 #include "shellfolders.h"
 #include "shortcut.h"
@@ -20,33 +21,6 @@
 #include <wincrypt.h>
 
 typedef BOOL(WINAPI *AcquireContextFunc)(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
-
-// Removes the messenger's shortcuts in one folder, except those that start keep (may be null).
-static void RemoveShortcutsIn(const char *folder, BOOL startup, const char *keep, RunContext *ctx)
-{
-    char linkPath[MAX_PATH];
-    if (startup && PurgeProgramLinks(folder, NULL, keep))
-        LogStep(ctx, "shortcuts to the messenger in %s: deleted", folder);
-    if (!LinkPathIn(folder, linkPath))
-        return;
-    if (ShortcutStarts(linkPath, keep))
-        LogStep(ctx, "shortcut %s: kept, it starts %s", linkPath, keep);
-    else
-        LogStep(ctx, "shortcut %s: %s", linkPath, DeleteAndNotify(linkPath) ? "deleted" : "none");
-}
-
-// The user's own shortcuts, and for the machine's install those of all users.
-// keep: the messenger of a scope that stays installed, whose shortcuts stay; may be null.
-static void RemoveShortcuts(BOOL machine, const char *keep, RunContext *ctx)
-{
-    for (int i = 0; i < SHELL_FOLDER_COUNT; i++) {
-        char folder[MAX_PATH];
-        if (machine && ReadShellFolder(TRUE, (ShellFolder)i, folder))
-            RemoveShortcutsIn(folder, i == SHELL_STARTUP, keep, ctx);
-        if (ReadShellFolder(FALSE, (ShellFolder)i, folder))
-            RemoveShortcutsIn(folder, i == SHELL_STARTUP, keep, ctx);
-    }
-}
 
 // Deletes the subkey name of the open key: "deleted", "none", or why it failed (into failure,
 // FAILURE_TEXT_SIZE bytes, and *failed set).
@@ -61,17 +35,14 @@ static const char *DeleteEntry(TRegist *reg, const char *name, BOOL *failed, cha
     return FailureText(::GetLastError(), failure, FAILURE_TEXT_SIZE);
 }
 
-// Removes the scope's App Paths and Uninstall entries; folder becomes the registered install
-// folder when there is one. FALSE when there was neither entry; *failed when one stays.
-static BOOL Unregister(TRegist *reg, InstallScope scope, char *folder, BOOL *failed, RunContext *ctx)
+// Removes the scope's App Paths and Uninstall entries. FALSE when there was neither entry;
+// *failed when one stays.
+static BOOL Unregister(TRegist *reg, InstallScope scope, BOOL *failed, RunContext *ctx)
 {
     static const char *const ENTRIES[][3] = {{KEY_APP_PATHS, "App Paths", SUBKEY_APP_PATH},
                                              {KEY_UNINSTALL, "Uninstall", SUBKEY_UNINSTALL}};
     BOOL found = FALSE;
     LogStep(ctx, "unregister, %s scope", ScopeName(scope));
-    char registered[MAX_PATH];
-    if (RegisteredFolder(scope, registered))
-        BoundedCopy(folder, MAX_PATH, registered);
     reg->SetTopKey(ScopeRoot(scope));
     for (const auto &entry : ENTRIES) {
         char failure[FAILURE_TEXT_SIZE];
@@ -175,6 +146,14 @@ static UninstallChoice PlanUninstall(InstallScope requested, char *keep, char (*
     return plan;
 }
 
+// Opens folder in the shell, unless it lies on a network drive. Returns 1 (it was meant to be).
+static int OpenForThePerson(const char *folder, RunContext *ctx)
+{
+    if (DriveTypeOfPath(folder) != DRIVE_REMOTE)
+        OpenFolderInShell(folder, ctx);
+    return 1;
+}
+
 BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 {
     LogStep(ctx, "uninstall");
@@ -196,18 +175,18 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
 
     // the settings and the user's keys are the person's messenger's, in whichever scope
     BOOL machine = (plan.scopes & ScopeBit(SCOPE_MACHINE)) != 0;
-    const char *kept = !plan.staying ? NULL
-                       : plan.staying & ScopeBit(SCOPE_MACHINE) ? "kept, the messenger stays installed (machine scope)"
-                                                                 : "kept, the messenger stays installed (user scope)";
-    RemoveShortcuts(machine, keep[0] ? keep : NULL, ctx);
+    InstallScope staying = plan.staying & ScopeBit(SCOPE_USER) ? SCOPE_USER : plan.staying ? SCOPE_MACHINE : SCOPE_ANY;
+    const char *kept = staying == SCOPE_ANY ? NULL
+                       : staying == SCOPE_MACHINE ? "kept, the messenger stays installed (machine scope)"
+                                                  : "kept, the messenger stays installed (user scope)";
+    RemoveShortcuts(machine, staying, keep[0] ? keep : NULL, ctx);
     BOOL failed = !DeleteSettings(kept, ctx);
 
-    dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
     BOOL found = FALSE;
     TRegist reg(HKEY_LOCAL_MACHINE);
     for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER; scope++)
         if (plan.scopes & ScopeBit((InstallScope)scope))
-            found = Unregister(&reg, (InstallScope)scope, folder, &failed, ctx) || found;
+            found = Unregister(&reg, (InstallScope)scope, &failed, ctx) || found;
     // the rules that the machine install made for its messenger go with it
     char messenger[MAX_PATH];
     if (machine && cfg->firewall != FIREWALL_OFF && JoinPath(messenger, folders[SCOPE_MACHINE], MESSENGER_EXE) &&
@@ -217,8 +196,19 @@ BOOL RunUninstall(TWin *dlg, const InstallCfg *cfg, RunContext *ctx)
         ctx->exitCode = failed ? EXIT_INCOMPLETE : found ? EXIT_SETUP_OK : EXIT_NOTHING_TO_UNINSTALL;
 
     dlg->MessageBox(TEXT_UNINSTALL_DONE, TEXT_NOTICE, MB_OK);
-    if (DriveTypeOfPath(folder) != DRIVE_REMOTE && !(ctx && ctx->unattended))
-        OpenFolderInShell(folder, ctx);
+    // the program files stay: each removed install's folder is opened for the person to delete
+    // them, or this program's where none was registered
+    BOOL unattended = ctx && ctx->unattended;
+    int shown = 0;
+    for (int scope = SCOPE_MACHINE; scope <= SCOPE_USER && !unattended; scope++) {
+        BOOL same = scope == SCOPE_USER && shown && SameFile(folders[SCOPE_USER], folders[SCOPE_MACHINE]);
+        if ((plan.scopes & ScopeBit((InstallScope)scope)) && folders[scope][0] && !same)
+            shown += OpenForThePerson(folders[scope], ctx);
+    }
+    if (!shown && !unattended) {
+        dlg->GetDlgItemText(IDC_SETUP_DIR, folder, sizeof(folder));
+        OpenForThePerson(folder, ctx);
+    }
     if (cfg->delPubKey)
         DeleteKeyContainers(machine, kept, ctx);
     LogStep(ctx, "uninstall: done");

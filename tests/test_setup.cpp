@@ -640,6 +640,26 @@ TEST_F(Setup, ASharedMachine)
     auto starts = [&](const std::string &link, const std::string &messenger) {
         return ShortcutStarts(link.c_str(), messenger.c_str());
     };
+    // an upgrade of a machine install that the release before linked in the person's own
+    // folders: one icon in each place, none once unticked; his shortcut with arguments stays
+    ASSERT_EQ(0u, Silent("/s"));
+    auto olderLinks = [&](const char *programsArgs) {
+        CreateShortcut(machineMessenger.c_str(), world->UserLink(1).c_str(), programsArgs);
+        CreateShortcut(machineMessenger.c_str(), world->UserLink(2).c_str(), "");
+    };
+    olderLinks("");
+    EXPECT_EQ(0u, Silent("/s"));
+    for (int link : {1, 2})
+        EXPECT_TRUE(starts(world->Link(link), machineMessenger) && FileNames(world->userLinkDirs[link]).empty()) << link;
+    olderLinks("/x");
+    Run(world->InSetup("setup.exe"));
+    for (int box : {IDC_PROGRAMS_LINK, IDC_DESKTOP_LINK})
+        run->Click(box, run->Sheet());
+    InstallWithTheDialog(false);
+    EXPECT_FALSE(FileExists(world->Link(1)) || FileExists(world->Link(2)) || FileExists(world->UserLink(2)));
+    EXPECT_TRUE(starts(world->UserLink(1), machineMessenger));  // with arguments: the person's own
+    ASSERT_EQ(0u, Silent("/r /s"));
+
     RemoveDirectoryA(programs.c_str());  // made only by an install into it
     EXPECT_EQ(5u, RunToEnd("\"" + world->InSetup("setup.exe") + "\" /r /s", nullptr, standard));
     EXPECT_FALSE(FileExists(programs));
@@ -648,7 +668,7 @@ TEST_F(Setup, ASharedMachine)
     InstallWithTheDialog(false);
     EXPECT_TRUE(Logged("scope: user, no administrator rights"));
     const std::string userUninstall = RegString(HKEY_CURRENT_USER, UNINSTALL, "QuietUninstallString");
-    EXPECT_EQ("\"" + folder + "\\setup.exe\" /r /s", userUninstall);
+    EXPECT_EQ("\"" + folder + "\\setup.exe\" /r /s /peruser", userUninstall);
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, APP_PATHS) || RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
     for (int link = 0; link < 3; link++)
         EXPECT_TRUE(starts(world->UserLink(link), userMessenger) && !FileExists(world->Link(link))) << link;
@@ -656,7 +676,8 @@ TEST_F(Setup, ASharedMachine)
     EXPECT_TRUE(run->Checked(IDC_MODE_INPLACE));
     Cancel();
 
-    // the machine install links for everyone; one Startup shortcut starts a messenger
+    // the machine install links for everyone; one Startup shortcut starts a messenger, and
+    // the person's own icons of his own install stay
     RegPutString(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng", "port", "2425");
     Containers(CRYPT_NEWKEYSET);
     EXPECT_EQ(0u, Silent("/s"));
@@ -692,19 +713,43 @@ TEST_F(Setup, ASharedMachine)
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) || FileExists(world->UserLink(2)));
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng") && Containers(0) == 4);
     EXPECT_TRUE(starts(world->Link(0), machineMessenger) && starts(world->Link(2), machineMessenger));
+    // registered for himself where the machine's lies: his entry removes his registration, the
+    // machine's entry the machine's
+    const std::string inPlace = "\"" + world->Installed("setup.exe") + "\" /inplace /s";
+    EXPECT_EQ(0u, RunToEnd(inPlace, nullptr, standard));
+    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_CURRENT_USER, UNINSTALL, "QuietUninstallString"), nullptr, standard));
+    EXPECT_TRUE(!RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) && RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    EXPECT_TRUE(!FileExists(world->UserLink(1)) && starts(world->Link(1), machineMessenger));
     for (const char *key : {APP_PATHS, UNINSTALL})
         RegSetDacl(HKEY_LOCAL_MACHINE, key, "D:(A;;KA;;;WD)");
+    EXPECT_EQ(0u, RunToEnd(inPlace, nullptr, standard));
+    EXPECT_EQ(0u, RunToEnd(machineUninstall));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) && !RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL));
+    EXPECT_EQ(0u, RunToEnd(RegString(HKEY_CURRENT_USER, UNINSTALL, "QuietUninstallString"), nullptr, standard));
 
-    // the other way round: the machine's uninstall keeps what the user's install uses, the
-    // last uninstall removes it
-    EXPECT_EQ(0u, Silent("/s /peruser"));
+    // the other way round: beside the machine install, his own starts no second messenger at
+    // his logon; the machine's uninstall gives it its Startup shortcut back, and keeps what the
+    // user's install uses
+    Containers(CRYPT_NEWKEYSET);
+    EXPECT_EQ(0u, Silent("/s"));
+    EXPECT_EQ(0u, Silent("/s /peruser /log=" + log));
+    EXPECT_TRUE(FileNames(world->userLinkDirs[0]).empty() && Logged("none, the Startup of all users starts the machine's"));
     EXPECT_EQ(0u, RunToEnd(machineUninstall + " /log=" + log));
     EXPECT_TRUE(Logged("QwillEng: kept, the messenger stays installed (user scope)"));
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) || FileExists(world->Link(0)) || FileExists(world->Link(2)));
     EXPECT_TRUE(starts(world->UserLink(2), userMessenger) && Containers(0) == 2);  // the machine key set's are gone
-    EXPECT_EQ(0u, Silent("/r /s"));
+    EXPECT_TRUE(starts(world->UserLink(0), userMessenger));
+    // the last uninstall, of both, removes what they shared, and opens each one's folder
+    EXPECT_EQ(0u, Silent("/s"));
+    DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
+    Run(world->InSetup("setup.exe"), "/r");
+    UninstallWithTheDialog();
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, UNINSTALL) || RegKeyExists(HKEY_CURRENT_USER, "software\\Korvane\\QwillEng"));
     EXPECT_EQ(0, Containers(0));
+    std::vector<std::string> opened;  // by two recorders, in any order
+    PumpUntil([&] { return (opened = world->Opened()).size() == 2; });
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(std::vector<std::string>({world->installDir, folder}), opened);
 }
 
 // The firewall of a machine install: the messenger hears the LAN, through one set of rules

@@ -129,6 +129,7 @@ TEST(Scope, ChosenByTheRights)
         {SCOPE_ANY, FALSE, M, 0, M, 0, FALSE},
         {SCOPE_MACHINE, FALSE, U, 0, M, U, FALSE},
         {SCOPE_ANY, TRUE, M | U, U, U, M, TRUE},
+        {SCOPE_ANY, TRUE, M | U, M | U, M, U, TRUE},  // both in one folder: the command without a scope is the machine's
         {SCOPE_ANY, TRUE, M | U, 0, M | U, 0, TRUE},
         {SCOPE_ANY, TRUE, 0, 0, M, 0, TRUE},
     };
