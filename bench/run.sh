@@ -86,7 +86,8 @@ folder='C:\Program Files\Qwill'
     labels+=(startup-nsis) programs+=("\"$(win "$work/nsis-payload.exe")\"")
   fi
   wine "$tool" startups "$runs" "${programs[@]}" 2>/dev/null | tr -d '\r' | label
-  labels=(silent-ours silent-floor) programs=("\"$(win "$work/stage/setup.exe")\" /s"
+  # setup.exe writes no firewall rules here: neither peer does, and Wine keeps none
+  labels=(silent-ours silent-floor) programs=("\"$(win "$work/stage/setup.exe")\" /s /firewall=off"
     "\"$(win "$run_build/installfloor.exe")\" \"$(win "$work/stage")\" \"$folder\"")
   if [ "$WINE_VARIANT" = 32 ]; then
     labels+=(silent-nsis) programs+=("\"$(win "$work/nsis-payload.exe")\" /S")
