@@ -739,6 +739,11 @@ TEST_F(Setup, ASharedMachine)
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UNINSTALL) || FileExists(world->Link(0)) || FileExists(world->Link(2)));
     EXPECT_TRUE(starts(world->UserLink(2), userMessenger) && Containers(0) == 2);  // the machine key set's are gone
     EXPECT_TRUE(starts(world->UserLink(0), userMessenger));
+    // his own Startup shortcut to his messenger, of another name, stays as it is
+    EXPECT_EQ(0u, Silent("/s"));
+    CreateShortcut(userMessenger.c_str(), world->UserLink(0, "Mine.lnk").c_str(), "");
+    EXPECT_EQ(0u, RunToEnd(machineUninstall));
+    EXPECT_EQ(std::vector<std::string>{"Mine.lnk"}, FileNames(world->userLinkDirs[0]));
     // the last uninstall, of both, removes what they shared, and opens each one's folder
     EXPECT_EQ(0u, Silent("/s"));
     DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());

@@ -82,6 +82,8 @@ template <class Interface> struct Dispatch : Object<Interface> {
     }
 };
 
+#define UNUSED(Declaration) \
+    HRESULT STDMETHODCALLTYPE Declaration override { return E_NOTIMPL; }
 #define TEXT_PROPERTY(Name) \
     HRESULT STDMETHODCALLTYPE get_##Name(BSTR *v) override { return Get(L"" #Name, v); } \
     HRESULT STDMETHODCALLTYPE put_##Name(BSTR v) override { return Put(L"" #Name, v ? v : L""); }
@@ -119,25 +121,12 @@ struct Rule : Dispatch<INetFwRule> {
                                                   (value.size() + 1) * sizeof(wchar_t)));
     }
 
-    TEXT_PROPERTY(Name)
-    TEXT_PROPERTY(Description)
-    TEXT_PROPERTY(ApplicationName)
-    TEXT_PROPERTY(ServiceName)
-    NUMBER_PROPERTY(LONG, Protocol)
-    TEXT_PROPERTY(LocalPorts)
-    TEXT_PROPERTY(RemotePorts)
-    TEXT_PROPERTY(LocalAddresses)
-    TEXT_PROPERTY(RemoteAddresses)
-    TEXT_PROPERTY(IcmpTypesAndCodes)
-    NUMBER_PROPERTY(NET_FW_RULE_DIRECTION, Direction)
-    HRESULT STDMETHODCALLTYPE get_Interfaces(VARIANT *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Interfaces(VARIANT) override { return E_NOTIMPL; }
-    TEXT_PROPERTY(InterfaceTypes)
-    NUMBER_PROPERTY(VARIANT_BOOL, Enabled)
-    TEXT_PROPERTY(Grouping)
-    NUMBER_PROPERTY(LONG, Profiles)
-    NUMBER_PROPERTY(VARIANT_BOOL, EdgeTraversal)
-    NUMBER_PROPERTY(NET_FW_ACTION, Action)
+    TEXT_PROPERTY(Name) TEXT_PROPERTY(Description) TEXT_PROPERTY(ApplicationName) TEXT_PROPERTY(ServiceName)
+    NUMBER_PROPERTY(LONG, Protocol) TEXT_PROPERTY(LocalPorts) TEXT_PROPERTY(RemotePorts) TEXT_PROPERTY(LocalAddresses)
+    TEXT_PROPERTY(RemoteAddresses) TEXT_PROPERTY(IcmpTypesAndCodes) NUMBER_PROPERTY(NET_FW_RULE_DIRECTION, Direction)
+    UNUSED(get_Interfaces(VARIANT *)) UNUSED(put_Interfaces(VARIANT)) TEXT_PROPERTY(InterfaceTypes)
+    NUMBER_PROPERTY(VARIANT_BOOL, Enabled) TEXT_PROPERTY(Grouping) NUMBER_PROPERTY(LONG, Profiles)
+    NUMBER_PROPERTY(VARIANT_BOOL, EdgeTraversal) NUMBER_PROPERTY(NET_FW_ACTION, Action)
 };
 
 Rule *LiveRule(const std::wstring &key)
@@ -208,9 +197,6 @@ struct Rules : Dispatch<INetFwRules> {
     }
 };
 
-#define UNUSED(Declaration) \
-    HRESULT STDMETHODCALLTYPE Declaration override { return E_NOTIMPL; }
-
 struct Policy : Dispatch<INetFwPolicy2> {
     HRESULT STDMETHODCALLTYPE get_Rules(INetFwRules **rules) override
     {
@@ -223,10 +209,9 @@ struct Policy : Dispatch<INetFwPolicy2> {
         RegGetValueW(HKEY_LOCAL_MACHINE, FIREWALL, L"ModifyState", RRF_RT_REG_DWORD, NULL, &value, &size);
         return *state = (NET_FW_MODIFY_STATE)value, Stopped() ? FIREWALL_STOPPED : S_OK;
     }
-    UNUSED(get_CurrentProfileTypes(LONG *))
-    UNUSED(get_FirewallEnabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL *))
-    UNUSED(put_FirewallEnabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL))
-    UNUSED(get_ExcludedInterfaces(NET_FW_PROFILE_TYPE2, VARIANT *))
+    // the policy's settings, which the setup program leaves alone
+    UNUSED(get_CurrentProfileTypes(LONG *)) UNUSED(get_FirewallEnabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL *))
+    UNUSED(put_FirewallEnabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL)) UNUSED(get_ExcludedInterfaces(NET_FW_PROFILE_TYPE2, VARIANT *))
     UNUSED(put_ExcludedInterfaces(NET_FW_PROFILE_TYPE2, VARIANT))
     UNUSED(get_BlockAllInboundTraffic(NET_FW_PROFILE_TYPE2, VARIANT_BOOL *))
     UNUSED(put_BlockAllInboundTraffic(NET_FW_PROFILE_TYPE2, VARIANT_BOOL))
@@ -234,15 +219,12 @@ struct Policy : Dispatch<INetFwPolicy2> {
     UNUSED(put_NotificationsDisabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL))
     UNUSED(get_UnicastResponsesToMulticastBroadcastDisabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL *))
     UNUSED(put_UnicastResponsesToMulticastBroadcastDisabled(NET_FW_PROFILE_TYPE2, VARIANT_BOOL))
-    UNUSED(get_ServiceRestriction(INetFwServiceRestriction **))
-    UNUSED(EnableRuleGroup(LONG, BSTR, VARIANT_BOOL))
-    UNUSED(IsRuleGroupEnabled(LONG, BSTR, VARIANT_BOOL *))
-    UNUSED(RestoreLocalFirewallDefaults())
+    UNUSED(get_ServiceRestriction(INetFwServiceRestriction **)) UNUSED(EnableRuleGroup(LONG, BSTR, VARIANT_BOOL))
+    UNUSED(IsRuleGroupEnabled(LONG, BSTR, VARIANT_BOOL *)) UNUSED(RestoreLocalFirewallDefaults())
     UNUSED(get_DefaultInboundAction(NET_FW_PROFILE_TYPE2, NET_FW_ACTION *))
     UNUSED(put_DefaultInboundAction(NET_FW_PROFILE_TYPE2, NET_FW_ACTION))
     UNUSED(get_DefaultOutboundAction(NET_FW_PROFILE_TYPE2, NET_FW_ACTION *))
-    UNUSED(put_DefaultOutboundAction(NET_FW_PROFILE_TYPE2, NET_FW_ACTION))
-    UNUSED(get_IsRuleGroupCurrentlyEnabled(BSTR, VARIANT_BOOL *))
+    UNUSED(put_DefaultOutboundAction(NET_FW_PROFILE_TYPE2, NET_FW_ACTION)) UNUSED(get_IsRuleGroupCurrentlyEnabled(BSTR, VARIANT_BOOL *))
 };
 
 const CLSID POLICY_CLASS = {0xE2B3C97F, 0x6AE1, 0x41AC, {0x81, 0x7A, 0xF6, 0xF9, 0x21, 0x66, 0xD7, 0xDD}};
