@@ -112,7 +112,7 @@ LRESULT CALLBACK SharedWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return win->HandleMessage(msg, wParam, lParam);
     if (pendingWin) {
         win = pendingWin;
-        pendingWin = NULL;
+        pendingWin = NULL;  // before dispatch: a handler of this message may create a further window
         AttachWindowObject(win, hwnd);
         return win->HandleMessage(msg, wParam, lParam);
     }
@@ -128,6 +128,12 @@ void AttachWindowObject(TWin *win, HWND hwnd)
 {
     win->hWnd = hwnd;
     AddWindowObject(win);
+}
+
+void DetachWindowObject(TWin *win)
+{
+    RemoveWindowObject(win);
+    win->hWnd = NULL;
 }
 
 void AddWindowObject(TWin *win)

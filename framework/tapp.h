@@ -49,6 +49,8 @@ extern TWin *pendingWin;
 LRESULT CALLBACK SharedWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void SetPendingWindowObject(TWin *win);
 void AttachWindowObject(TWin *win, HWND hwnd);
+// Out of the table, and without its window (at WM_NCDESTROY).
+void DetachWindowObject(TWin *win);
 void AddWindowObject(TWin *win);
 void RemoveWindowObject(TWin *win);
 TWin *FindWindowObject(HWND hwnd);

@@ -19,16 +19,16 @@ TDlg::~TDlg()
     free(resName);
 }
 
-LPCSTR TDlg::Template() const
+static LPCSTR TemplateOf(const TDlg *dlg)
 {
-    return resId ? MAKEINTRESOURCEA(resId) : resName;
+    return dlg->resId ? MAKEINTRESOURCEA(dlg->resId) : dlg->resName;
 }
 
 BOOL TDlg::Create(HINSTANCE instance)
 {
     SetPendingWindowObject(this);
     HWND owner = parent ? parent->hWnd : NULL;
-    hWnd = CreateDialogT(instance ? instance : appInstance, Template(), owner, (DLGPROC)SharedWndProc);
+    hWnd = CreateDialogT(instance ? instance : appInstance, TemplateOf(this), owner, (DLGPROC)SharedWndProc);
     if (!hWnd) {
         RemoveWindowObject(this);
         return FALSE;
@@ -41,7 +41,7 @@ int TDlg::RunModal()
     SetPendingWindowObject(this);
     modal = TRUE;
     HWND owner = parent ? parent->hWnd : NULL;
-    int result = (int)DialogBoxT(appInstance, Template(), owner, (DLGPROC)SharedWndProc);
+    int result = (int)DialogBoxT(appInstance, TemplateOf(this), owner, (DLGPROC)SharedWndProc);
     modal = FALSE;
     // a dialog that never came to exist leaves no pending object behind
     if (pendingWin == this)
@@ -97,31 +97,12 @@ BOOL TDlg::PreTranslate(MSG *msg)
     return IsDialogMessageT(hWnd, msg);
 }
 
-LRESULT TDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_NCDESTROY) {
-        GetWindowRect(&rect);
-        OnNcDestroy();
-        Detach();
-        return 0;
-    }
-    if (msg == WM_INITDIALOG)
-        return OnCreate(lParam);
-    if (msg == WM_CREATE)
-        return 0;
-
-    HandlerCall call;
-    if (!CallMessageHandler(this, msg, wParam, lParam, &call))
-        return 0;
-    return DialogResult(msg, call);
-}
-
 // What the dialog procedure answers once a handler has run; 0 leaves the message to the
 // dialog manager's default processing.
-LRESULT TDlg::DialogResult(UINT msg, const HandlerCall &call) const
+static LRESULT DialogResult(UINT msg, const HandlerCall &call)
 {
     switch (msg) {
-    case WM_QUERYENDSESSION:
+    case WM_QUERYENDSESSION:  // 0 leaves it to the dialog manager, which lets the session end
         return call.result ? 0 : 1;
     case WM_QUERYOPEN:
     case WM_SETCURSOR:
@@ -138,4 +119,23 @@ LRESULT TDlg::DialogResult(UINT msg, const HandlerCall &call) const
     if (IsUserMessage(msg))
         return call.result;
     return 0;
+}
+
+LRESULT TDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCDESTROY) {
+        GetWindowRect(&rect);
+        OnNcDestroy();
+        DetachWindowObject(this);
+        return 0;
+    }
+    if (msg == WM_INITDIALOG)
+        return OnCreate(lParam);
+    if (msg == WM_CREATE)
+        return 0;
+
+    HandlerCall call;
+    if (!CallMessageHandler(this, msg, wParam, lParam, &call))
+        return 0;
+    return DialogResult(msg, call);
 }

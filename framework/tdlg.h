@@ -23,10 +23,6 @@ public:
     char *resName;  // owned; used only when resId is 0
     int resId;
     BOOL modal;
-
-private:
-    LPCSTR Template() const;
-    LRESULT DialogResult(UINT msg, const HandlerCall &call) const;
 };
 
 #endif

@@ -89,7 +89,6 @@ LRESULT TWin::SendDlgItemMessage(int ctlId, UINT msg, WPARAM wParam, LPARAM lPar
 BOOL TWin::GetWindowRect(RECT *r) { return ::GetWindowRect(hWnd, r); }
 HWND TWin::SetActiveWindow() { return ::SetActiveWindow(hWnd); }
 BOOL TWin::SetWindowText(const char *text) { return SetProgramText(hWnd, text); }
-int TWin::GetWindowText(char *buf, int size) { return GetProgramText(hWnd, buf, size); }
 LONG_PTR TWin::SetWindowLong(int index, LONG_PTR value) { return ::SetWindowLongPtrA(hWnd, index, value); }
 WORD TWin::SetWindowWord(int index, WORD value) { return ::SetWindowWord(hWnd, index, value); }
 LONG_PTR TWin::GetWindowLong(int index) { return ::GetWindowLongPtrA(hWnd, index); }
@@ -171,19 +170,13 @@ BOOL TWin::PreTranslate(MSG *msg)
     return FALSE;
 }
 
-void TWin::Detach()
-{
-    RemoveWindowObject(this);
-    hWnd = NULL;
-}
-
 LRESULT TWin::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCDESTROY) {
         GetWindowRect(&rect);
         if (!OnNcDestroy())
             DefaultProc(msg, wParam, lParam);
-        Detach();
+        DetachWindowObject(this);
         return 0;
     }
 

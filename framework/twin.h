@@ -8,6 +8,8 @@
 // Timer id that PumpWait uses on every framework window.
 const UINT PUMPWAIT_TIMER_ID = 32000;
 
+// Every operation is virtual, in a fixed order that classes built elsewhere rely on: add none
+// here. What else a window needs is a free function (tapp.h, ttext.h).
 class TWin {
 public:
     explicit TWin(TWin *parent = NULL);
@@ -65,7 +67,6 @@ public:
     virtual BOOL GetWindowRect(RECT *r);
     virtual HWND SetActiveWindow();
     virtual BOOL SetWindowText(const char *text);
-    virtual int GetWindowText(char *buf, int size);
     virtual LONG_PTR SetWindowLong(int index, LONG_PTR value);
     virtual WORD SetWindowWord(int index, WORD value);
     virtual LONG_PTR GetWindowLong(int index);
@@ -84,10 +85,6 @@ public:
     TWin *parent;   // not owned
     BOOL waitBusy;
     HWND hWnd;
-
-protected:
-    // Records the last rectangle, lets the object forget its window and leave the table.
-    void Detach();
 };
 
 // How HandleMessage turns a handler's answer into the message result.

@@ -9,6 +9,7 @@
 #include "tapp.h"
 #include "texts.h"
 #include "tstr.h"
+#include "ttext.h"
 
 #include <string.h>
 
@@ -58,7 +59,7 @@ BOOL TSetupDlg::OnCreate(LPARAM)
 void TSetupDlg::AddPortToTitle()
 {
     char title[TITLE_SIZE], suffix[32];
-    GetWindowText(title, sizeof(title));
+    GetProgramText(hWnd, title, sizeof(title));
     BoundedFormat(suffix, sizeof(suffix), TEXT_PORT_SUFFIX, cfg.port);
     int used = lstrlenA(title);
     lstrcpynA(title + used, suffix, sizeof(title) - used);
