@@ -47,23 +47,26 @@ BOOL TRegist::OpenAppKey(const char *maker, const char *app)
                                 : BoundedFormat(path, sizeof(path), "software\\%s", maker);
     if (!fits)
         return FALSE;
-    return OpenKey(path, REGIST_CREATE);
+    return OpenKey(path, TRUE);
 }
 
-BOOL TRegist::OpenKey(const char *name, RegistAccess access)
+static LONG OpenOrCreate(HKEY parent, const char *name, BOOL create, REGSAM rights, HKEY *key)
+{
+    DWORD disposition;
+    if (create)
+        return ::RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_NON_VOLATILE, rights, NULL, key, &disposition);
+    return ::RegOpenKeyExA(parent, name, 0, rights, key);
+}
+
+BOOL TRegist::OpenKey(const char *name, BOOL create)
 {
     HKEY parentKey = openCount ? CurrentKey() : topKey;
     if (openCount >= REGIST_MAX_KEYS)
         return FALSE;
-    REGSAM rights = access == REGIST_READ ? KEY_READ : KEY_READ | KEY_WRITE;
-    LONG status;
-    if (access == REGIST_CREATE) {
-        DWORD disposition;
-        status = ::RegCreateKeyExA(parentKey, name, 0, NULL, REG_OPTION_NON_VOLATILE, rights, NULL,
-                                   &openKeys[openCount], &disposition);
-    } else {
-        status = ::RegOpenKeyExA(parentKey, name, 0, rights, &openKeys[openCount]);
-    }
+    LONG status = OpenOrCreate(parentKey, name, create, KEY_ALL_ACCESS, &openKeys[openCount]);
+    // a standard user may read what he may not change: the machine's install
+    if (status == ERROR_ACCESS_DENIED)
+        status = OpenOrCreate(parentKey, name, create, KEY_READ, &openKeys[openCount]);
     if (!Succeeded(status))
         return FALSE;
     openCount++;
@@ -72,7 +75,7 @@ BOOL TRegist::OpenKey(const char *name, RegistAccess access)
 
 BOOL TRegist::CloseKey()
 {
-    if (openCount == 0)
+    if (openCount <= 0)
         return FALSE;
     ::RegCloseKey(openKeys[--openCount]);
     return TRUE;
@@ -178,7 +181,7 @@ BOOL TRegist::DeleteTree(const char *name)
     BOOL result = TRUE;
     char child[TREE_NAME_SIZE];
 
-    if (name && !OpenKey(name, REGIST_WRITE))
+    if (name && !OpenKey(name))
         return FALSE;
 
     // each pass removes the subkey it found, so the index stays 0

@@ -6,11 +6,6 @@
 
 const int REGIST_MAX_KEYS = 30;
 
-// What a key is opened for. Reading asks for read access only, which a standard user has
-// where he may not write (HKEY_LOCAL_MACHINE); writing asks for what values, subkeys and
-// deletes need; creating makes the key when it is missing, for writing.
-enum RegistAccess { REGIST_READ, REGIST_WRITE, REGIST_CREATE };
-
 // A failed operation leaves the registry's status as the thread's last error.
 class TRegist {
 public:
@@ -19,7 +14,9 @@ public:
 
     void SetTopKey(HKEY topKey);
     BOOL OpenAppKey(const char *maker, const char *app);
-    BOOL OpenKey(const char *name, RegistAccess access = REGIST_READ);
+    // Opens, or with create opens or makes, the key below the current one, with full access;
+    // where that is denied (a standard user, the machine's keys), for reading.
+    BOOL OpenKey(const char *name, BOOL create = FALSE);
     BOOL CloseKey();
 
     // Every value and enumeration operation acts on the most recently opened key.

@@ -201,9 +201,9 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     BOOL opened = FALSE, written = FALSE;
     char failure[FAILURE_TEXT_SIZE];
     // every Windows has the machine's parent keys; a user's may lack them
-    RegistAccess parents = scope == SCOPE_USER ? REGIST_CREATE : REGIST_WRITE;
-    if (reg->OpenKey(KEY_APP_PATHS, parents)) {
-        if (reg->OpenKey(SUBKEY_APP_PATH, REGIST_CREATE)) {
+    BOOL createParents = scope == SCOPE_USER;
+    if (reg->OpenKey(KEY_APP_PATHS, createParents)) {
+        if (reg->OpenKey(SUBKEY_APP_PATH, TRUE)) {
             opened = TRUE;
             written = reg->SetString(NULL, p->exePath);
             written = reg->SetString(VALUE_PATH, p->installFolder) && written;
@@ -214,8 +214,8 @@ static BOOL Register(TRegist *reg, InstallScope scope, const InstallPaths *p, Ru
     LogStep(ctx, "registry App Paths\\%s: %s", SUBKEY_APP_PATH, Written(opened, written, failure));
 
     opened = written = FALSE;
-    if (reg->OpenKey(KEY_UNINSTALL, parents)) {
-        if (reg->OpenKey(SUBKEY_UNINSTALL, REGIST_CREATE)) {
+    if (reg->OpenKey(KEY_UNINSTALL, createParents)) {
+        if (reg->OpenKey(SUBKEY_UNINSTALL, TRUE)) {
             opened = TRUE;
             written = WriteUninstallEntry(reg, scope, p, p->uninstaller);
             reg->CloseKey();

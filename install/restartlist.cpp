@@ -157,7 +157,7 @@ BOOL TRestartList::Replace(const char *target, const char *const *staged, int co
 BOOL TRestartList::Write() const
 {
     TRegist reg(HKEY_LOCAL_MACHINE);
-    if (!reg.OpenKey(KEY_SESSION_MANAGER, REGIST_WRITE))
+    if (!reg.OpenKey(KEY_SESSION_MANAGER))
         return FALSE;
     if (chars == 0)
         return reg.DeleteValue(VALUE_PENDING_RENAMES) || ::GetLastError() == ERROR_FILE_NOT_FOUND;

@@ -194,7 +194,7 @@ TEST(Registry, StringsIntoBuffers)
     const char scratch[] = "Software\\QwillTest";
     RegRemoveTree(HKEY_CURRENT_USER, scratch);
     TRegist reg(HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKey(scratch, REGIST_CREATE));
+    ASSERT_TRUE(reg.OpenKey(scratch, TRUE));
     for (size_t len : {258u, 259u, 260u, 261u, 4000u}) {
         reg.SetString("path", Path(len).c_str());
         Guarded out;
