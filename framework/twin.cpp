@@ -139,7 +139,8 @@ BOOL TWin::PumpWait(int milliseconds)
             ::PostQuitMessage((int)msg.wParam);
             break;
         }
-        if (msg.hwnd == hWnd && msg.message == WM_TIMER && msg.wParam == PUMPWAIT_TIMER_ID) {
+        // the timer's WM_TIMER, or any message for the window that carries its id
+        if (msg.hwnd == hWnd && msg.wParam == PUMPWAIT_TIMER_ID) {
             ::KillTimer(hWnd, PUMPWAIT_TIMER_ID);
             break;
         }

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-// Timer id that PumpWait uses on every framework window.
+// Timer id that PumpWait uses on every framework window: any message for the window with
+// this wParam ends the wait.
 const UINT PUMPWAIT_TIMER_ID = 32000;
 
 // Every operation is virtual, in a fixed order that classes built elsewhere rely on: add none
