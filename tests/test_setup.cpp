@@ -19,7 +19,7 @@ const char APP_PATHS[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Path
 const char UNINSTALL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill";
 const std::string EXPLORER = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 const std::string TITLE = "Qwill装载程序 ver2.06";
-const UINT ASK = MB_OKCANCEL;
+const UINT ASK = MB_OKCANCEL | MB_ICONINFORMATION;
 
 bool HasWindow(const PROCESS_INFORMATION &pi)
 {
@@ -161,6 +161,12 @@ TEST_F(Setup, InstallWithTheDialog)
     ExpectBox(IDCANCEL, TEXT_START_NOW, TEXT_INSTALL, ASK);
     EXPECT_TRUE(FileExists(world->installDir));
     EXPECT_TRUE(FileNames(world->installDir).empty());
+    // a file that cannot be copied: the box names where it was to go, and the dialog stays
+    MoveFileA(world->InSetup("readme.txt").c_str(), (world->root + "\\readme.txt").c_str());
+    r.Click(IDOK);
+    ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
+    ExpectBox(IDOK, world->Installed("readme.txt").c_str(), TEXT_CANNOT_CREATE_FILE, MB_OK);
+    MoveFileA((world->root + "\\readme.txt").c_str(), world->InSetup("readme.txt").c_str());
 
     // no Startup shortcut, kept across a change to the uninstall sheet and back; Enter in the
     // sheet starts (a new sheet shows before its boxes are loaded: wait for the state)
@@ -194,6 +200,17 @@ TEST_F(Setup, InstallWithTheDialog)
     EXPECT_TRUE(PumpUntil([&] { return (starts = world->Starts(world->installDir)).size() >= 3; }));
     EXPECT_EQ(std::vector<std::string>({"", world->installDir, "explorer.exe"}), starts);
     EXPECT_EQ(std::vector<std::string>{world->installDir}, world->Opened());
+
+    // registered in place: the start is still offered, no folder is opened, and the shortcuts
+    // start the setup folder's messenger
+    CloseMessengers();
+    DeleteFileA((std::string(ProgramFolder()) + "opened.txt").c_str());
+    Run(world->InSetup("setup.exe"));
+    run->Click(IDC_MODE_INPLACE);
+    InstallWithTheDialog(false);
+    EXPECT_TRUE(ShortcutStarts(world->Link(1).c_str(), world->InSetup("qwill.exe").c_str()));
+    EXPECT_EQ(world->setupDir, RegString(HKEY_LOCAL_MACHINE, APP_PATHS, "Path"));
+    EXPECT_TRUE(world->Opened(1000).empty());
 }
 
 TEST_F(Setup, ModeGuessesAndThePortInTheTitle)
@@ -279,6 +296,15 @@ TEST_F(Setup, LeavingChangesNothing)
     Run(world->InSetup("setup.exe"));
     run->Key(IDC_INSTALL_DIR, VK_ESCAPE);
     EXPECT_EQ(0u, run->Finish());
+    // Windows before version 4 (Wine tells this setup.exe 3.10): a box, and no dialog shown
+    RegPutString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", "Version", "win31");
+    Run(world->InSetup("setup.exe"), "", false);
+    auto shown = [&](int id) { return WindowOf(run->pi.dwProcessId, [=](HWND w) { return IsWindowVisible(w) && GetDlgItem(w, id); }); };
+    PumpUntil([&] { return shown(0xFFFF) != NULL; }, 10000);
+    EXPECT_FALSE(shown(IDC_MODE_INSTALL));
+    ExpectBox(IDOK, TEXT_OLD_WINDOWS, TEXT_NOTICE, MB_OK);
+    EXPECT_EQ(0u, run->Finish());
+    RegRemoveTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe");
     // a log that cannot be written: the box names it, and the run ends; a dialog that no one
     // can see (a service, session 0) ends at once
     const std::string missing = world->root + "\\missing\\q.log";
@@ -306,7 +332,7 @@ TEST_F(Setup, LeavingChangesNothing)
     ExpectBox(IDOK, TEXT_CLOSE_MESSENGER, "", MB_OKCANCEL);
     BoxSeen seen;
     ASSERT_TRUE(run->NextBox(&seen, IDCANCEL));
-    EXPECT_EQ((UINT)MB_RETRYCANCEL, seen.style);
+    EXPECT_EQ((UINT)(MB_RETRYCANCEL | MB_ICONWARNING), seen.style);
     EXPECT_NE(std::string::npos, seen.text.find("qwill.exe")) << seen.text;
     EXPECT_EQ(0u, EndProcess(&closing, 0));  // closed when asked, with OK
     EndProcess(&messenger, 0);
@@ -381,7 +407,7 @@ TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
     Run(world->InSetup("setup.exe"));
     run->Click(IDOK);
     ExpectBox(IDOK, TEXT_START_NOW, TEXT_INSTALL, ASK);
-    ExpectBox(IDOK, TEXT_UPDATED_AT_RESTART, TEXT_INSTALL, MB_OK);  // start-now is not offered
+    ExpectBox(IDOK, TEXT_UPDATED_AT_RESTART, TEXT_INSTALL, MB_OK | MB_ICONINFORMATION);  // start-now is not offered
     EXPECT_EQ(0u, run->Finish());
     EndProcess(&held, 0);
     EXPECT_EQ(1u, ReplacementsAtRestart("C:\\other\\a.dll").size());
@@ -445,7 +471,7 @@ TEST_F(Setup, AnUpgradeWhileTheMessengerRunsElsewhere)
     run->Click(IDOK);
     BoxSeen seen;
     ASSERT_TRUE(run->NextBox(&seen, IDCANCEL));
-    EXPECT_EQ((UINT)MB_RETRYCANCEL, seen.style);
+    EXPECT_EQ((UINT)(MB_RETRYCANCEL | MB_ICONWARNING), seen.style);
     EXPECT_NE(std::string::npos, seen.text.find(std::to_string(held.dwProcessId))) << seen.text;
     Cancel();
     EXPECT_TRUE(HasWindow(here));

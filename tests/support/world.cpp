@@ -1,6 +1,7 @@
 // The real setup.exe at work: its world, and a driver that uses it as a person does.
 #include "world.h"
 
+#include <algorithm>
 #include <fstream>
 
 static std::vector<std::string> LinesOf(const std::string &file)
@@ -102,6 +103,52 @@ bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog, RunBy by)
     return shown;
 }
 
+// A w x h picture on background, as draw leaves it.
+static std::vector<DWORD> Picture(int w, int h, DWORD background, const std::function<void(HDC)> &draw)
+{
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), w, -h, 1, 32}};
+    DWORD *bits;
+    HDC dc = CreateCompatibleDC(NULL);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&bits, NULL, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    std::fill(bits, bits + w * h, background);
+    draw(dc);
+    GdiFlush();
+    std::vector<DWORD> pixels(bits, bits + w * h);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    for (DWORD &pixel : pixels)
+        pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// The MB_ICON... of the icon a message box shows, 0 for none, MB_USERICON for another (or one
+// not painted yet): its picture on the screen against the system's icons drawn here on its
+// background. (The box's icon handle means nothing outside its process.)
+static UINT IconOf(HWND box)
+{
+    HWND icon = GetDlgItem(box, 0x440);  // the icon control of Wine's message box
+    RECT r;
+    if (!SendMessageA(icon, STM_GETICON, 0, 0) || !GetWindowRect(icon, &r))
+        return 0;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const std::vector<DWORD> shown = Picture(w, h, 0, [&](HDC dc) {
+        HDC screen = GetDC(NULL);
+        BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(NULL, screen);
+    });
+    const struct {
+        UINT style;
+        LPCSTR icon;
+    } known[] = {{MB_ICONINFORMATION, IDI_INFORMATION}, {MB_ICONWARNING, IDI_WARNING}, {MB_ICONERROR, IDI_ERROR},
+                 {MB_ICONQUESTION, IDI_QUESTION}};
+    for (const auto &k : known)
+        if (shown == Picture(w, h, shown[0], [&](HDC dc) { DrawIconEx(dc, 0, 0, LoadIconA(NULL, k.icon), w, h, 0, NULL, DI_NORMAL); }))
+            return k.style;
+    return MB_USERICON;
+}
+
 bool SetupRun::NextBox(BoxSeen *seen, int answer)
 {
     HWND box = NULL;
@@ -112,6 +159,9 @@ bool SetupRun::NextBox(BoxSeen *seen, int answer)
     seen->text = TextOf(GetDlgItem(box, 0xFFFF));
     seen->caption = TextOf(box);
     seen->style = GetDlgItem(box, IDRETRY) ? MB_RETRYCANCEL : GetDlgItem(box, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+    UINT icon = MB_USERICON;
+    PumpUntil([&] { return (icon = IconOf(box)) != MB_USERICON; }, 3000);
+    seen->style |= icon;
     PostMessageA(box, WM_COMMAND, answer, 0);
     return PumpUntil([&] { return !IsWindow(box); }, 5000);
 }

@@ -34,7 +34,7 @@ void AddFirewallRule(const FirewallRule &rule);
 
 struct BoxSeen {
     std::string text, caption;
-    UINT style;  // its buttons
+    UINT style;  // its buttons and its icon
 };
 
 // A setup.exe process and its dialog, driven as a person would, every wait bounded.
