@@ -57,48 +57,34 @@ void Ready()
 template <class Base> struct Probe : Base {
     using Base::Base;
     int calls = 0, preTranslated = 0;
-    BOOL Answer(BOOL own)
-    {
-        calls++;
-        return answer == OWN ? own : answer;
-    }
+    BOOL Answer(BOOL own) { return calls++, answer == OWN ? own : answer; }
     BOOL OnClose() override { return Answer(Base::OnClose()); }
     BOOL OnQueryEndSession(WPARAM w, LPARAM l) override { return Answer(Base::OnQueryEndSession(w, l)); }
     BOOL OnEndSession(WPARAM w, LPARAM l) override { return Answer(Base::OnEndSession(w, l)); }
     BOOL OnQueryOpen() override { return Answer(Base::OnQueryOpen()); }
     BOOL OnTimer(WPARAM id, LPARAM proc) override { return Answer(Base::OnTimer(id, proc)); }
     BOOL OnSetCursor(HWND wnd, WORD hit, WORD msg) override { return Answer(Base::OnSetCursor(wnd, hit, msg)); }
-    BOOL OnNcHitTest(LPARAM pos, LRESULT *result) override
+    BOOL OnNcHitTest(LPARAM pos, LRESULT *stored) override { return *stored = 5, Answer(Base::OnNcHitTest(pos, stored)); }
+    BOOL OnCtlColor(UINT msg, HDC dc, HWND ctl, LRESULT *stored) override
     {
-        *result = 5;
-        return Answer(Base::OnNcHitTest(pos, result));
-    }
-    BOOL OnCtlColor(UINT msg, HDC dc, HWND ctl, LRESULT *result) override
-    {
-        *result = 5;
-        return Answer(Base::OnCtlColor(msg, dc, ctl, result));
+        return *stored = 5, Answer(Base::OnCtlColor(msg, dc, ctl, stored));
     }
     BOOL OnUserMessage(UINT msg, WPARAM w, LPARAM l) override { return Answer(Base::OnUserMessage(msg, w, l)); }
     BOOL MoveWindow(int x, int, int, int, BOOL) override { return x == 7; }
-    BOOL PreTranslate(MSG *msg) override
-    {
-        preTranslated++;
-        return Base::PreTranslate(msg);
-    }
+    BOOL PreTranslate(MSG *msg) override { return preTranslated++, Base::PreTranslate(msg); }
     LRESULT DefaultProc(UINT msg, WPARAM w, LPARAM l) override { return probing ? DEF : Base::DefaultProc(msg, w, l); }
 };
 
-// Makes a window without an object while its own first message is handled: the object being
-// created must not take it.
+// Makes a window of no object during its own first message: the object being made must not take it.
 struct Maker : TWin {
     HWND plain = NULL;
-    bool made = false, plainBound = false;
+    TWin *plainObject = NULL;
+    int messages = 0;
     LRESULT DefaultProc(UINT msg, WPARAM w, LPARAM l) override
     {
-        if (!made) {
-            made = true;
+        if (messages++ == 0) {
             plain = CreateWindowExA(0, APP_CLASS_NAME, "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, appInstance, NULL);
-            plainBound = FindWindowObject(plain) != NULL;
+            plainObject = FindWindowObject(plain);
         }
         return TWin::DefaultProc(msg, w, l);
     }
@@ -139,8 +125,7 @@ TEST(Window, DispatchAndLifecycle)
         {0x8000, 3, DEF, 0}, {0xBFFF, 3, DEF, 0}, {WM_MBUTTONDOWN, 3, DEF, 0},
     };
     for (const Row &row : rows) {
-        answer = row.answer;
-        probing = true;
+        answer = row.answer, probing = true;
         EXPECT_EQ(row.win, SharedWndProc(win.hWnd, row.msg, 0, 0)) << std::hex << row.msg << " " << row.answer;
         EXPECT_EQ(row.dlg, SharedWndProc(dlg.hWnd, row.msg, 0, 0)) << std::hex << row.msg << " " << row.answer;
         probing = false;
@@ -183,7 +168,7 @@ TEST(Window, DispatchAndLifecycle)
     // the object being created leaves pending before its first message is handled
     Maker maker;
     ASSERT_TRUE(maker.Create(NULL, "", WS_POPUP));
-    EXPECT_TRUE(maker.plain && !maker.plainBound);
+    EXPECT_TRUE(maker.plain && !maker.plainObject);
     EXPECT_TRUE(FindWindowObject(maker.hWnd) == &maker && pendingWin == NULL);
     DestroyWindow(maker.plain);
 
@@ -211,8 +196,7 @@ TEST(Window, OperationsInTheirListedSlots)
 {
     Probe<TWin> win;
     ListedWin *volatile listed = reinterpret_cast<ListedWin *>(static_cast<TWin *>(&win));  // of no known class
-    answer = 9;
-    probing = true;
+    answer = 9, probing = true;
     EXPECT_EQ(9, listed->OnUserMessage(WM_USER, 0, 0));
     EXPECT_TRUE(listed->MoveWindow(7, 0, 0, 0, FALSE));
     EXPECT_EQ(DEF, listed->DefaultProc(WM_USER, 0, 0));
@@ -246,16 +230,26 @@ TEST(Registry, KeyStack)
         EXPECT_NE(ERROR_SUCCESS, RegQueryValueExA(HKEY_CURRENT_USER, "qwilltest", NULL, NULL, NULL, NULL));
         EXPECT_FALSE(reg.OpenKey(scratch.c_str()));  // opening makes nothing
         ASSERT_TRUE(reg.OpenKey(scratch.c_str(), TRUE));
-        ASSERT_TRUE(reg.SetString("value", "v") && reg.OpenKey("sub", TRUE) && reg.SetString(NULL, "sub's") &&
-                    reg.CloseKey() && reg.SetDword("dword", 0x00636261));
-        // a value; a name that is only a subkey's: its default value; the bytes of a number
+        const std::string fits(MAX_PATH - 1, 'p'), longer(MAX_PATH, 'p');
+        ASSERT_TRUE(reg.SetString("fits", fits.c_str()) && reg.SetString("longer", longer.c_str()) &&
+                    reg.OpenKey("sub", TRUE) && reg.SetString(NULL, "sub's") && reg.CloseKey() &&
+                    reg.SetDword("dword", 0x00636261));
+        RegSetKeyValueA(HKEY_CURRENT_USER, scratch.c_str(), "raw", REG_BINARY, "abc", 3);  // stored without its end
+        // what fits the buffer with its end, and nothing beyond it; a name that is only a
+        // subkey's: its default value; a number's bytes
         const struct {
-            const char *name, *read;  // NULL: FALSE
-        } reads[] = {{"value", "v"}, {"sub", "sub's"}, {"dword", "abc"}, {"missing", NULL}};
+            const char *name;
+            int size;
+            std::string read;  // "": FALSE
+        } reads[] = {{"fits", MAX_PATH, fits}, {"longer", MAX_PATH, ""}, {"sub", MAX_PATH, "sub's"},
+                     {"dword", MAX_PATH, "abc"}, {"raw", 4, "abc"}, {"raw", 3, ""}, {"missing", MAX_PATH, ""}};
         for (const auto &read : reads) {
-            char value[MAX_PATH] = "";
-            EXPECT_EQ(read.read != NULL, reg.GetString(read.name, value, sizeof(value)) != 0) << read.name;
-            EXPECT_STREQ(read.read ? read.read : "", value) << read.name;
+            char value[MAX_PATH + 8];
+            memset(value, 'x', sizeof(value));
+            BOOL ok = reg.GetString(read.name, value, read.size);
+            EXPECT_EQ(!read.read.empty(), ok != 0) << read.name << " " << read.size;
+            EXPECT_TRUE(!ok || read.read == value) << read.name << " " << read.size;
+            EXPECT_EQ("xxxxxxxx", std::string(value + read.size, 8)) << read.name << " " << read.size;
         }
         // 30 keys deep: the 31st is refused, and the 30th stays the current key
         for (int depth = 2; depth <= REGIST_MAX_KEYS; depth++, deepest += "\\k")

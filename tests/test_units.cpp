@@ -1,6 +1,6 @@
 // The pieces every outside input goes through, as tables of boundaries: the command line, path
-// functions, registry strings and the file copy. Buffers carry guard bytes that no write may
-// touch.
+// functions and the file copy (registry strings: test_framework). Buffers carry guard bytes that
+// no write may touch.
 #include "filecopy.h"
 #include "harness.h"
 #include "installcfg.h"
@@ -8,7 +8,6 @@
 #include "restartlist.h"
 #include "scope.h"
 #include "setuplog.h"
-#include "tregist.h"
 
 #include <gtest/gtest.h>
 
@@ -187,34 +186,6 @@ TEST(Paths, JoinAndParent)
     EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfPath("\\\\server\\share\\x"));
     EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfPath("N:\\setup\\folder"));  // the prefix's network drive
     EXPECT_EQ((UINT)DRIVE_FIXED, DriveTypeOfPath(Path(4000).c_str()));
-}
-
-TEST(Registry, StringsIntoBuffers)
-{
-    const char scratch[] = "Software\\QwillTest";
-    RegRemoveTree(HKEY_CURRENT_USER, scratch);
-    TRegist reg(HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKey(scratch, TRUE));
-    for (size_t len : {258u, 259u, 260u, 261u, 4000u}) {
-        reg.SetString("path", Path(len).c_str());
-        Guarded out;
-        BOOL ok = reg.GetString("path", out.buf, MAX_PATH);
-        EXPECT_EQ(len < MAX_PATH, ok != 0) << len;
-        if (ok) {
-            EXPECT_EQ(Path(len), out.buf);
-        }
-        EXPECT_TRUE(memchr(out.buf, 0, MAX_PATH) && out.Intact()) << len;
-    }
-    HKEY key;
-    RegOpenKeyExA(HKEY_CURRENT_USER, scratch, 0, KEY_SET_VALUE, &key);
-    RegSetValueExA(key, "raw", 0, REG_BINARY, (const BYTE *)"abc", 3);  // stored without its end
-    RegCloseKey(key);
-    char four[4] = "zzz", three[3];
-    EXPECT_TRUE(reg.GetString("raw", four, sizeof(four)));
-    EXPECT_STREQ("abc", four);
-    EXPECT_FALSE(reg.GetString("raw", three, sizeof(three)));
-
-    RegRemoveTree(HKEY_CURRENT_USER, scratch);
 }
 
 // Where the system cannot replace a file in one step, the old one is renamed aside first.
