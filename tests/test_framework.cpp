@@ -150,8 +150,7 @@ TEST(Window, DispatchAndLifecycle)
 
     // a subclassed window: what the object leaves goes on to the previous procedure, whose
     // answer comes back, WM_NCDESTROY too, and after it the object has no window
-    WNDCLASSA previous = {0, Previous, 0, 0, appInstance};
-    previous.lpszClassName = "previous";
+    WNDCLASSA previous = {0, Previous, 0, 0, appInstance, NULL, NULL, NULL, NULL, "previous"};
     RegisterClassA(&previous);
     HWND wnd = CreateWindowExA(0, "previous", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, appInstance, NULL);
     Probe<TSubclassWin> sub;
@@ -181,12 +180,8 @@ TEST(Window, DispatchAndLifecycle)
         ASSERT_TRUE(wins.back()->Create(NULL, "", WS_POPUP));
     }
     EXPECT_EQ((base + 150 + 99) / 100 * 100 * sizeof(TWin *), _msize(WindowTable.entries));
-    for (int i = 0; i < 150; i++) {
-        if (i % 3)
-            staying.push_back(wins[i].get());
-        else
-            wins[i]->Destroy();
-    }
+    for (int i = 0; i < 150; i++)
+        i % 3 ? staying.push_back(wins[i].get()) : (void)wins[i]->Destroy();
     EXPECT_EQ(staying, std::vector<TWin *>(WindowTable.entries + base, WindowTable.entries + WindowTable.count));
 }
 

@@ -103,29 +103,25 @@ bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog, RunBy by)
     return shown;
 }
 
-// A w x h picture on background, as draw leaves it.
+// The pixels of a w x h picture on background, as draw leaves it.
 static std::vector<DWORD> Picture(int w, int h, DWORD background, const std::function<void(HDC)> &draw)
 {
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), w, -h, 1, 32}};
     DWORD *bits;
     HDC dc = CreateCompatibleDC(NULL);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&bits, NULL, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    HGDIOBJ old = SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&bits, NULL, 0));
     std::fill(bits, bits + w * h, background);
     draw(dc);
     GdiFlush();
     std::vector<DWORD> pixels(bits, bits + w * h);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
+    DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
-    for (DWORD &pixel : pixels)
-        pixel &= 0xFFFFFF;
     return pixels;
 }
 
-// The MB_ICON... of the icon a message box shows, 0 for none, MB_USERICON for another (or one
-// not painted yet): its picture on the screen against the system's icons drawn here on its
-// background. (The box's icon handle means nothing outside its process.)
+// The MB_ICON... of the icon a box shows: 0 for none, MB_USERICON for another (or one not painted
+// yet). Its picture on the screen is compared with the system's icons drawn here: an icon handle
+// means nothing outside its process.
 static UINT IconOf(HWND box)
 {
     HWND icon = GetDlgItem(box, 0x440);  // the icon control of Wine's message box
@@ -133,20 +129,13 @@ static UINT IconOf(HWND box)
     if (!SendMessageA(icon, STM_GETICON, 0, 0) || !GetWindowRect(icon, &r))
         return 0;
     const int w = r.right - r.left, h = r.bottom - r.top;
-    const std::vector<DWORD> shown = Picture(w, h, 0, [&](HDC dc) {
-        HDC screen = GetDC(NULL);
-        BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-        ReleaseDC(NULL, screen);
-    });
-    const struct {
-        UINT style;
-        LPCSTR icon;
-    } known[] = {{MB_ICONINFORMATION, IDI_INFORMATION}, {MB_ICONWARNING, IDI_WARNING}, {MB_ICONERROR, IDI_ERROR},
-                 {MB_ICONQUESTION, IDI_QUESTION}};
-    for (const auto &k : known)
-        if (shown == Picture(w, h, shown[0], [&](HDC dc) { DrawIconEx(dc, 0, 0, LoadIconA(NULL, k.icon), w, h, 0, NULL, DI_NORMAL); }))
-            return k.style;
-    return MB_USERICON;
+    HDC screen = GetDC(NULL);
+    const std::vector<DWORD> shown = Picture(w, h, 0, [&](HDC dc) { BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY); });
+    ReleaseDC(NULL, screen);
+    auto drawn = [&](LPCSTR id) {
+        return Picture(w, h, shown[0], [&](HDC dc) { DrawIconEx(dc, 0, 0, LoadIconA(NULL, id), w, h, 0, NULL, DI_NORMAL); });
+    };
+    return shown == drawn(IDI_INFORMATION) ? MB_ICONINFORMATION : shown == drawn(IDI_WARNING) ? MB_ICONWARNING : MB_USERICON;
 }
 
 bool SetupRun::NextBox(BoxSeen *seen, int answer)
