@@ -4,11 +4,17 @@
 // shell's link object. setup.exe's install time is reported as a ratio to it.
 //   installfloor "SOURCE_FOLDER" "INSTALL_FOLDER"
 // Linked as setup.exe is, without the C runtime's start-up code, and as a GUI program.
+// Built twice: bare (installfloor), and as the floor of the same work (setupinstallfloor,
+// SETUP_START): with setup.exe's manifest and resources, started as setup.exe starts. Without
+// arguments the latter does its start and nothing else.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
+#ifdef SETUP_START
+#include "setupstart.h"
+#endif
 
 static const char *const FILES[] = {"qwill.exe", "setup.exe", "readme.txt"};
 
@@ -100,6 +106,9 @@ static int Install(int argc, char **argv)
 
 extern "C" void WinMainCRTStartup()
 {
+#ifdef SETUP_START
+    StartAsSetup();
+#endif
     char line[2 * MAX_PATH + 64], *cursor = line;
     lstrcpynA(line, GetCommandLineA(), sizeof(line));
     char *argv[3] = {NextQuoted(&cursor), NULL, NULL};
