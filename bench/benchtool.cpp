@@ -4,7 +4,9 @@
 //   run CMDLINE            time to the end of the process, and its peak working set
 //   startups N CMDLINE...  N rounds of startup, each program in turn, after a pause to settle
 //   installs N FOLDER CMDLINE...  N rounds of run, each program in turn, each after removing
-//                          the install from FOLDER (files, registry entries, shortcuts)
+//                          the install from FOLDER (files, registry entries, shortcuts); an
+//                          argument "undo:CMDLINE" after a program's is run, unmeasured, after
+//                          each of its runs (an MSI package is removed by msiexec /x)
 //   drive SETUP FOLDER     start setup.exe, set the install folder, press start, answer every
 //                          box at once (no messenger start), time from the press to the end
 //   pages CMDLINE          start an installer with pages (NSIS), press its default button on
@@ -192,7 +194,7 @@ static int Run(const char *cmdLine)
 }
 
 // Removes what an install into folder leaves: its files, the App Paths and Uninstall entries,
-// the three shortcuts.
+// the three shortcuts (the user's or the machine's).
 static void Clean(const char *folder)
 {
     char path[MAX_PATH];
@@ -204,7 +206,9 @@ static void Clean(const char *folder)
     RemoveDirectoryA(folder);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qwill.exe");
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qwill");
-    for (int csidl : {CSIDL_STARTUP, CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY})
+    // an install for the machine puts them in the common folders
+    for (int csidl : {CSIDL_STARTUP, CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_STARTUP, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_COMMON_DESKTOPDIRECTORY})
         if (SHGetFolderPathA(NULL, csidl, NULL, 0, path) == S_OK) {
             lstrcatA(path, "\\Qwill.lnk");
             DeleteFileA(path);
@@ -212,8 +216,15 @@ static void Clean(const char *folder)
 }
 
 // count rounds of every install command in turn, each into folder from a clean prefix
-static int Installs(int count, const char *folder, int programs, char **cmdLines)
+static int Installs(int count, const char *folder, int args, char **argv)
 {
+    char *cmdLines[64], *undo[64] = {};
+    int programs = 0;
+    for (int i = 0; i < args && programs < 64; i++)
+        if (strncmp(argv[i], "undo:", 5) == 0 && programs > 0)
+            undo[programs - 1] = argv[i] + 5;
+        else
+            cmdLines[programs++] = argv[i];
     for (int round = 1; round <= count; round++)
         for (int i = 0; i < programs; i++) {
             Clean(folder);
@@ -223,6 +234,8 @@ static int Installs(int count, const char *folder, int programs, char **cmdLines
             double ms = RunMs(cmdLines[i], &peak, &code);
             printf("run_ms=%.1f peak_bytes=%lu exit=%lu program=%d round=%d\n", ms, (unsigned long)peak, code, i, round);
             fflush(stdout);
+            if (undo[i])
+                RunMs(undo[i], &peak, &code);
         }
     Clean(folder);
     return 0;
@@ -348,6 +361,6 @@ int main(int argc, char **argv)
         return Click(atoi(argv[2]));
     if (argc >= 2 && strcmp(argv[1], "noop") == 0)
         return 0;
-    fprintf(stderr, "usage: benchtool startup|run CMDLINE | drive SETUP FOLDER | pages CMDLINE | copy|replace|unflushed SOURCE TARGET | click ID | noop\n");
+    fprintf(stderr, "usage: benchtool startup|run CMDLINE | startups N CMDLINE... | installs N FOLDER CMDLINE [undo:CMDLINE]... | drive SETUP FOLDER | pages CMDLINE | copy|replace|unflushed SOURCE TARGET | click ID | noop\n");
     return 1;
 }
