@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark: setup.exe beside an NSIS installer and an MSI package doing the same install,
-# and beside the floor (an empty dialog), under Wine on a virtual display, in one run. Prints
-# a table; writes build/bench/results.md. RUNS=n sets the rounds of the start-up measures
-# (default 100), INSTALL_RUNS those of the unattended installs (default twice RUNS),
-# DIALOG_RUNS those of the MSI package and the installs with the dialog (default 10), COPY_RUNS
+# and beside floors of our own, under Wine on a virtual display, in one run. Prints a table;
+# writes build/bench/results.md. RUNS=n sets the rounds of the start-ups (default 100),
+# INSTALL_RUNS those of the unattended installs (default twice RUNS), DIALOG_RUNS those of the
+# installs with the dialog and of the unattended runs with a step log (default 10), COPY_RUNS
 # those of the 256 MiB copies (default 5).
 # On the 64-bit Wine path (scripts/variant.sh) the 64-bit build of setup.exe is measured, and
 # the NSIS installer, a 32-bit program, is not.
@@ -56,7 +56,7 @@ wine reg delete 'HKCR\Folder\shell\open\ddeexec' /f >/dev/null 2>&1
 uninstall_all() {
   rm -rf "$WINEPREFIX/drive_c/Program Files/Qwill" "$WINEPREFIX/drive_c/Program Files (x86)/Qwill"
   wine cmd /c "reg delete \"HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\qwill.exe\" /f & reg delete \"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Qwill\" /f" >/dev/null 2>&1
-  find "$WINEPREFIX/drive_c/users" -iname 'Qwill.lnk' -delete 2>/dev/null
+  find "$WINEPREFIX/drive_c/users" "$WINEPREFIX/drive_c/ProgramData" -iname 'Qwill.lnk' -delete 2>/dev/null
 }
 # label, benchtool arguments...: one measure of this round; install: from a prefix without it
 once() {
@@ -78,26 +78,41 @@ folder='C:\Program Files\Qwill'
   done
   # Start-up and the unattended install: each measured by one benchtool process, every program
   # once in each round after a pause to settle, so that a drift of the machine touches all
-  # alike and each ratio is taken within its round.
+  # alike and each ratio is taken within its round. The floors: the same work as setup.exe's
+  # (dialogfloor, setupinstallfloor), and the bare ones with setup.exe's start-up steps one by
+  # one (floor, installfloor), which tell where the time goes.
   floor="\"$(win "$run_build/floor.exe")\""
-  labels=(startup-floor startup-floor-ole startup-floor-comctl startup-floor-shell startup-floor-ole-comctl-shell startup-ours)
-  programs=("$floor" "$floor ole" "$floor comctl" "$floor shell" "$floor ole comctl shell" "\"$(win "$work/stage/setup.exe")\"")
+  setup="\"$(win "$work/stage/setup.exe")\""
+  labels=(startup-floor startup-floor-ole startup-floor-comctl startup-floor-shell startup-floor-ole-comctl-shell
+    startup-dialogfloor startup-ours)
+  programs=("$floor" "$floor ole" "$floor comctl" "$floor shell" "$floor ole comctl shell"
+    "\"$(win "$run_build/dialogfloor.exe")\"" "$setup")
   if [ "$WINE_VARIANT" = 32 ]; then
     labels+=(startup-nsis) programs+=("\"$(win "$work/nsis-payload.exe")\"")
   fi
   wine "$tool" startups "$runs" "${programs[@]}" 2>/dev/null | tr -d '\r' | label
+  msi="\"$(win "$work/msi-payload.msi")\""
+  args="\"$(win "$work/stage")\" \"$folder\""
   # setup.exe writes no firewall rules here: neither peer does, and Wine keeps none
-  labels=(silent-ours silent-floor) programs=("\"$(win "$work/stage/setup.exe")\" /s /firewall=off"
-    "\"$(win "$run_build/installfloor.exe")\" \"$(win "$work/stage")\" \"$folder\"")
+  labels=(silent-ours silent-setupfloor silent-floor) programs=("$setup /s /firewall=off"
+    "\"$(win "$run_build/setupinstallfloor.exe")\" $args" "\"$(win "$run_build/installfloor.exe")\" $args")
   if [ "$WINE_VARIANT" = 32 ]; then
     labels+=(silent-nsis) programs+=("\"$(win "$work/nsis-payload.exe")\" /S")
   fi
+  # the MSI package stays registered with the system until msiexec removes it (unmeasured)
+  labels+=(silent-msi) programs+=("msiexec /i $msi /qn" "undo:msiexec /x $msi /qn")
   uninstall_all
   wine "$tool" installs "$install_runs" "$folder" "${programs[@]}" 2>/dev/null | tr -d '\r' | label
-  # the MSI package (removed by msiexec itself) and the installs with the dialog: fewer rounds
+  # Where setup.exe's unattended time goes: its step log (times to the millisecond), and its
+  # start alone (ended by a switch it does not know) against the same-work floor's start alone.
+  steps="$WINEPREFIX/drive_c/bench-steps.log"
+  rm -f "$steps"
+  labels=(silent-ours-log start-ours start-setupfloor)
+  programs=("$setup /s /firewall=off /log=C:\\bench-steps.log" "$setup /s /startonly" "\"$(win "$run_build/setupinstallfloor.exe")\"")
+  wine "$tool" installs "$dialog_runs" "$folder" "${programs[@]}" 2>/dev/null | tr -d '\r' | label
+  [ -f "$steps" ] && tr -d '\r' < "$steps" | sed 's/^\xef\xbb\xbf//; s/^/steplog /'
+  # the installs with the dialog: fewer rounds
   for round in $(seq "$dialog_runs"); do
-    install silent-msi run "msiexec /i \"$(win "$work/msi-payload.msi")\" /qn"
-    wine msiexec /x "$(win "$work/msi-payload.msi")" /qn >/dev/null 2>&1
     install dialog-ours drive "$(win "$work/stage/setup.exe")" "$folder"
     [ "$WINE_VARIANT" = 32 ] && install dialog-nsis pages "\"$(win "$work/nsis-payload.exe")\""
   done
