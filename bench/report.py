@@ -142,13 +142,14 @@ RATIOS = [
     ('silent-ours', 'silent-msi', 'peak_bytes', "setup.exe's peak working set, unattended, to the msiexec client's",
      1.0, True),
 ]
-print('\n| Ratio, the median of the ratios within the rounds | Value (95% interval) | Target | |')
+print('\n| Ratio, the median of the ratios within the rounds | Value (95% interval) | Target | Met? |')
 print('|---|---|---|---|')
 verdicts = []
 for label, base, key, what, target, strict in RATIOS:
     r = ratio(label, base, key)
     if not r and base.endswith('nsis') and variant == '64':
         print(f'| {what} | {na} | | |')
+        verdicts.append((what, ('< ' if strict else '<= ') + f'{target:.2f}x', None, na))
         continue
     mark = ('< ' if strict else '<= ') + f'{target:.2f}x' if target else ''
     v = verdict(r, target, strict) if target else ''
@@ -229,12 +230,13 @@ if logs:
     totals = rounds.get(('silent-ours-log', 'run_ms'), {})
     before = [totals[k] - spans[k] for k in spans if k in totals]
     print(f'\nsetup.exe\'s step log (`/s /log=...`, {len(logs)} runs; a run with the log takes '
-          f'{fmt(stat("silent-ours-log", "run_ms"), "ms")}), the time of each step as the median of the '
-          f'milliseconds since the line before:\n')
+          f'{fmt(stat("silent-ours-log", "run_ms"), "ms")}): each line with the milliseconds since the line '
+          f'before, the step that ends with it, median over the runs:\n')
     print('| Step (the log\'s line) | ms |')
     print('|---|---|')
     if before:
-        print(f'| the start of the process to the log\'s first line (the run\'s time less the log\'s) | '
+        print(f'| the process\'s start to the log\'s first line, and its end after the last (the run\'s time less '
+              f'the log\'s) | '
               f'{statistics.median(before):.0f} |')
     for i, (text, times) in sorted(steps.items()):
         print(f'| {text} | {statistics.median(times):.0f} (max {max(times)}) |')
