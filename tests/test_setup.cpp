@@ -799,7 +799,8 @@ TEST_F(Setup, TheFirewallLetsTheLanIn)
                                                  "Qwill (UDP-In) 17 " + program + " " + remote + " -111 2147483647"};
     };
     const std::string exe = world->Installed("qwill.exe"), moved = world->root + "\\Moved";
-    FirewallRule others[] = {{{"Name", "Qwill (UDP-In)"}, {"Grouping", "Other"}, {"ApplicationName", "C:\\other\\qwill.exe"}, {"Action", "1"}},
+    FirewallRule others[] = {{{"Name", "Qwill (UDP-In)"}, {"Grouping", "Other"}, {"ApplicationName", "C:\\other\\qwill.exe"}, {"Action", "1"},
+                              {"Direction", "1"}, {"Protocol", "17"}},
                              {{"Name", "Block"}, {"Grouping", ""}, {"ApplicationName", exe}, {"Action", "0"}, {"Direction", "1"}, {"Enabled", "-1"}}};
     for (const FirewallRule &rule : others)
         AddFirewallRule(rule);
@@ -838,7 +839,8 @@ TEST_F(Setup, TheFirewallLetsTheLanIn)
     std::vector<FirewallRule> left = FirewallRules();
     ASSERT_EQ(2u, left.size());
     for (size_t i = 0; i < 2; i++)
-        EXPECT_EQ(others[i].at("Name"), left[i].at("Name"));
+        for (const auto &property : others[i])
+            EXPECT_EQ(property.second, left[i].at(property.first)) << property.first;
 }
 
 // Each row runs setup.exe unattended in a world of its own: what is prepared, the command line,
