@@ -1,4 +1,4 @@
-// setup.exe's start, for the floors that do the same work as it (install/main.cpp,
+// setup.exe's start, for the floors that do the same work as it (install/start/main.cpp,
 // framework/tapp.cpp): library loads from the system folder only, COM, and the common controls
 // loaded at run time and initialised. Their programs carry setup.exe's manifest too.
 #ifndef SETUPSTART_H

@@ -1,5 +1,6 @@
 // Application object and message loop; window table and the window procedure they share.
 #include "tapp.h"
+#include "tsystem.h"
 #include "ttext.h"
 #include "twin.h"
 
@@ -19,7 +20,7 @@ typedef BOOL(WINAPI *Ctl3dFunc)(HINSTANCE);
 
 static BOOL IsOldWindows()
 {
-    return LOBYTE(LOWORD(::GetVersion())) < 4;
+    return WindowsMajor() < 4;
 }
 
 TApp::TApp(HINSTANCE instance, LPSTR commandLine, int showCommand)
@@ -34,8 +35,8 @@ TApp::TApp(HINSTANCE instance, LPSTR commandLine, int showCommand)
     if (IsOldWindows()) {
         ctl3dModule = ::LoadLibraryA("ctl3d32.dll");
         if (ctl3dModule) {
-            Ctl3dFunc regist = (Ctl3dFunc)(void *)::GetProcAddress(ctl3dModule, "Ctl3dRegister");
-            Ctl3dFunc autoSubclass = (Ctl3dFunc)(void *)::GetProcAddress(ctl3dModule, "Ctl3dAutoSubclass");
+            Ctl3dFunc regist = FunctionOf<Ctl3dFunc>(ctl3dModule, "Ctl3dRegister");
+            Ctl3dFunc autoSubclass = FunctionOf<Ctl3dFunc>(ctl3dModule, "Ctl3dAutoSubclass");
             if (regist && autoSubclass) {
                 regist(appInstance);
                 autoSubclass(appInstance);
@@ -49,7 +50,7 @@ void LoadCommonControls()
 {
     typedef void(WINAPI * InitFunc)();
     HMODULE comctl = ::LoadLibraryA("comctl32.dll");
-    InitFunc init = comctl ? (InitFunc)(void *)::GetProcAddress(comctl, "InitCommonControls") : NULL;
+    InitFunc init = comctl ? FunctionOf<InitFunc>(comctl, "InitCommonControls") : NULL;
     if (init)
         init();  // the library stays loaded for the controls it registered
 }

@@ -2,6 +2,7 @@
 #include "ttext.h"
 #include "tapp.h"
 #include "tstr.h"
+#include "tsystem.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -12,7 +13,7 @@ static UINT programCodePage = CP_ACP;
 void ChooseTextCalls(UINT codePage)
 {
     // Windows 95, 98 and Me have the wide calls only as stubs
-    wideCalls = !(::GetVersion() & 0x80000000) && ::IsValidCodePage(codePage);
+    wideCalls = !IsWindows9x() && ::IsValidCodePage(codePage);
     programCodePage = wideCalls ? codePage : CP_ACP;
 }
 
@@ -213,9 +214,7 @@ LPITEMIDLIST BrowseForFolderT(HWND owner, const char *title, UINT flags, BFFCALL
 {
     // the wide browser is looked up: the shell of Windows 95 may lack it
     typedef LPITEMIDLIST(WINAPI * BrowseWFunc)(BROWSEINFOW *);
-    BrowseWFunc browseW = wideCalls ? (BrowseWFunc)(void *)::GetProcAddress(::GetModuleHandleA("shell32.dll"),
-                                                                          "SHBrowseForFolderW")
-                                    : NULL;
+    BrowseWFunc browseW = wideCalls ? FunctionOf<BrowseWFunc>("shell32.dll", "SHBrowseForFolderW") : NULL;
     // the display name is written also when the browser is cancelled: the caller never sees it
     if (!browseW) {
         char displayName[MAX_PATH];
@@ -233,9 +232,7 @@ LPITEMIDLIST BrowseForFolderT(HWND owner, const char *title, UINT flags, BFFCALL
 BOOL PathOfItem(LPCITEMIDLIST item, char *path)
 {
     typedef BOOL(WINAPI * PathWFunc)(LPCITEMIDLIST, LPWSTR);
-    PathWFunc pathW = wideCalls ? (PathWFunc)(void *)::GetProcAddress(::GetModuleHandleA("shell32.dll"),
-                                                                      "SHGetPathFromIDListW")
-                                : NULL;
+    PathWFunc pathW = wideCalls ? FunctionOf<PathWFunc>("shell32.dll", "SHGetPathFromIDListW") : NULL;
     if (!pathW)
         return ::SHGetPathFromIDListA(item, path);
     WCHAR wide[MAX_PATH];
