@@ -95,7 +95,7 @@ bool SetupRun::Start(const std::string &cmdLine, bool waitForDialog, RunBy by)
     // the dialog shows itself before its start-up work ends: it is there once its sheet is
     bool shown = PumpUntil([&] {
         dialog = WindowOf(pi.dwProcessId, [](HWND wnd) {
-            return IsWindowVisible(wnd) && FindWindowExA(GetDlgItem(wnd, 1133), NULL, NULL, NULL);
+            return IsWindowVisible(wnd) && FindWindowExA(GetDlgItem(wnd, IDC_OPTION_AREA), NULL, NULL, NULL);
         });
         return dialog != NULL;
     }, 15000);

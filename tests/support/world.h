@@ -3,6 +3,7 @@
 #define WORLD_H
 
 #include "harness.h"
+#include "resource.h"
 
 #include <map>
 
@@ -44,8 +45,8 @@ struct SetupRun {
     std::string Text(int id) { return TextOf(GetDlgItem(dialog, id)); }
     bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(dialog, id)); }
     bool Checked(int id, HWND parent = NULL) { return SendDlgItemMessageA(parent ? parent : dialog, id, BM_GETCHECK, 0, 0); }
-    HWND Sheet() { return FindWindowExA(GetDlgItem(dialog, 1133), NULL, "#32770", NULL); }
-    int SheetResource() { return !Sheet() ? 0 : GetDlgItem(Sheet(), 1152) ? 151 : 101; }
+    HWND Sheet() { return FindWindowExA(GetDlgItem(dialog, IDC_OPTION_AREA), NULL, "#32770", NULL); }
+    int SheetResource() { return !Sheet() ? 0 : GetDlgItem(Sheet(), IDC_DEL_PUBKEY) ? IDD_UNINSTALL_NOTE : IDD_INSTALL_OPTIONS; }
     // Posted: a procedure must not hold up the driver.
     void Click(int id, HWND parent = NULL) { PostMessageA(GetDlgItem(parent ? parent : dialog, id), BM_CLICK, 0, 0); }
     void Key(int id, UINT vk, HWND parent = NULL) { PostMessageA(GetDlgItem(parent ? parent : dialog, id), WM_KEYDOWN, vk, 1); }
