@@ -2,6 +2,7 @@
 // rule collection of the firewall policy, its rules read and changed in place (they are live),
 // new ones made by its rule class. No command-line tool: its output is localised.
 #include "firewall.h"
+#include "automation.h"
 #include "messenger.h"
 #include "setuplog.h"
 #include "texts.h"
@@ -64,7 +65,7 @@ static void FreeFacts(RuleFacts *facts)
 {
     BSTR texts[] = {facts->name, facts->group, facts->program, facts->remote};
     for (BSTR text : texts)
-        ::SysFreeString(text);
+        FreeAutomationString(text);
 }
 
 static BOOL Same(BSTR text, const WCHAR *wanted)
@@ -97,9 +98,9 @@ typedef HRESULT (STDMETHODCALLTYPE INetFwRule::*PutText)(BSTR);
 
 static HRESULT Put(INetFwRule *rule, PutText put, const WCHAR *text)
 {
-    BSTR value = ::SysAllocString(text);
+    BSTR value = NewAutomationString(text);
     HRESULT result = value ? (rule->*put)(value) : E_OUTOFMEMORY;
-    ::SysFreeString(value);
+    FreeAutomationString(value);
     return result;
 }
 
@@ -134,11 +135,11 @@ static HRESULT Apply(INetFwRule *rule, int kind, const Wanted &wanted)
 // name: the rule is given a name of its own first.
 static HRESULT Remove(INetFwRules *rules, INetFwRule *rule)
 {
-    BSTR name = ::SysAllocString(REMOVING);
+    BSTR name = NewAutomationString(REMOVING);
     HRESULT result = name ? Put(rule, &INetFwRule::put_Name, REMOVING) : E_OUTOFMEMORY;
     if (SUCCEEDED(result))
         result = rules->Remove(name);
-    ::SysFreeString(name);
+    FreeAutomationString(name);
     return result;
 }
 
@@ -198,8 +199,7 @@ static int OwnRules(INetFwRules *rules, const Wanted &wanted, INetFwRule **own, 
     if (SUCCEEDED(result))
         result = list->QueryInterface(ENUM_VARIANT_IID, (void **)&items);
     int count = SUCCEEDED(result) ? 0 : -1;
-    VARIANT item;
-    ::VariantInit(&item);
+    VARIANT item = {};
     while (items && items->Next(1, &item, NULL) == S_OK) {
         INetFwRule *rule = NULL;
         if (item.vt == VT_DISPATCH && item.pdispVal && SUCCEEDED(item.pdispVal->QueryInterface(RULE_IID, (void **)&rule))) {
@@ -219,7 +219,7 @@ static int OwnRules(INetFwRules *rules, const Wanted &wanted, INetFwRule **own, 
                 rule->Release();
             }
         }
-        ::VariantClear(&item);
+        ClearVariant(&item);
     }
     if (items)
         items->Release();

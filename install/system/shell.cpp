@@ -1,6 +1,7 @@
 // What the desktop shell does for the program: its folders read from the registry, a folder
 // opened, a program started through the shell's own process where this one is elevated.
 #include "shell.h"
+#include "automation.h"
 #include "failure.h"
 #include "rights.h"
 #include "tregist.h"
@@ -66,12 +67,11 @@ template <class T> static void Release(T *&object)
 static VARIANT StringArgument(const char *text)
 {
     WCHAR wide[MAX_PATH];
-    VARIANT argument;
-    ::VariantInit(&argument);
+    VARIANT argument = {};
     if (!::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, MAX_PATH))
         wide[0] = 0;
     argument.vt = VT_BSTR;
-    argument.bstrVal = ::SysAllocString(wide);
+    argument.bstrVal = NewAutomationString(wide);
     return argument;
 }
 
@@ -87,8 +87,7 @@ static IShellDispatch2 *DesktopShell()
     IShellView *view = NULL;
     IShellFolderViewDual *folderView = NULL;
     IShellDispatch2 *shell = NULL;
-    VARIANT none;
-    ::VariantInit(&none);
+    VARIANT none = {};
     long window;
     if (SUCCEEDED(::CoCreateInstance(SHELL_WINDOWS_CLASS, NULL, CLSCTX_LOCAL_SERVER, SHELL_WINDOWS_IID, (void **)&windows)) &&
         windows->FindWindowSW(&none, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop) == S_OK && desktop &&
@@ -116,14 +115,13 @@ static BOOL StartFromDesktopShell(const char *program, const char *folder)
     if (!shell)
         return FALSE;
     VARIANT file = StringArgument(program), args = StringArgument(""), dir = StringArgument(folder),
-            verb = StringArgument("open"), show;
-    ::VariantInit(&show);
+            verb = StringArgument("open"), show = {};
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
     BOOL started = file.bstrVal && SUCCEEDED(shell->ShellExecute(file.bstrVal, args, dir, verb, show));
     VARIANT *arguments[] = {&file, &args, &dir, &verb};
     for (VARIANT *argument : arguments)
-        ::VariantClear(argument);
+        ClearVariant(argument);
     shell->Release();
     return started;
 }
