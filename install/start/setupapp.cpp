@@ -82,7 +82,6 @@ int TSetupApp::Run()
 
 BOOL TSetupApp::CreateMainWindow()
 {
-    LoadCommonControls();
     InstallCfg cfg;
     SetupSwitches switches;
     InitInstallCfg(&cfg);
